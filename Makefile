@@ -1,0 +1,36 @@
+# Newcomers need two targets: `make run` and `make test`. The others serve
+# development and CI. Every target runs the set-up script first, so a fresh
+# Debian 12 machine needs nothing installed by hand.
+BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
+CMAKE_FLAGS ?=
+TEST_JOBS ?= 4
+
+.PHONY: setup build run demo test test-asan test-tsan format
+
+setup:
+	@scripts/setup
+
+build: setup
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(TEST_JOBS) --timeout 600
+
+# Every test under AddressSanitizer with UBSan.
+test-asan: setup
+	@$(MAKE) --no-print-directory build BUILD=build-asan \
+	    CMAKE_FLAGS="-DSKARNEL_SANITIZE=address -DSKARNEL_BUILD_BENCH=OFF"
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    ctest --test-dir build-asan --output-on-failure -j $(TEST_JOBS) --timeout 900
+
+# The threaded parts (platform, engine, command line) under ThreadSanitizer.
+test-tsan: setup
+	@$(MAKE) --no-print-directory build BUILD=build-tsan \
+	    CMAKE_FLAGS="-DSKARNEL_SANITIZE=thread -DSKARNEL_BUILD_BENCH=OFF -DSKARNEL_BUILD_GUI=OFF"
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	    ctest --test-dir build-tsan --output-on-failure -j $(TEST_JOBS) --timeout 900 -L 'platform|engine|cli'
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i

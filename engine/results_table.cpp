@@ -1,0 +1,91 @@
+// Row icons, error counting and the column order of the results table.
+#include "engine/results_table.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "engine/scan_state.h"
+#include "platform/text_codec.h"
+
+namespace {
+
+std::wstring CutRowText(std::wstring text) {
+    if (text.size() > kMaxRowTextLength) text.resize(kMaxRowTextLength);
+    return text;
+}
+
+void AppendRow(std::wstring link, std::wstring state, std::wstring location, ResultIcon icon) {
+    mainWindow->AppendRow(ResultRow{CutRowText(std::move(link)), CutRowText(std::move(state)),
+                                    CutRowText(std::move(location)), icon});
+}
+
+bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+}  // namespace
+
+int LeadingDecimal(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = std::min(value * 10 + (text[i] - '0'), static_cast<long long>(INT_MAX) + 1);
+    }
+    value = negative ? -value : value;
+    return static_cast<int>(
+        std::clamp(value, static_cast<long long>(INT_MIN), static_cast<long long>(INT_MAX)));
+}
+
+ResultIcon WebStateIcon(std::string_view state) {
+    const int status = LeadingDecimal(state);
+    return (status == 200 || status == 301 || status == 302) ? ResultIcon::kOk : ResultIcon::kError;
+}
+
+ResultIcon LocalStateIcon(std::wstring_view state) {
+    if (state.find(L"skipped") != std::wstring_view::npos) return ResultIcon::kSkipped;
+    if (state.find(L"OK") != std::wstring_view::npos) return ResultIcon::kOk;
+    return ResultIcon::kError;
+}
+
+void AddWebResult(std::string_view link, std::string_view state, std::string_view location) {
+    ScanState& scan = TheScanState();
+    // The row lock keeps one row's columns and its error count together while
+    // up to ten workers add rows.
+    SemaphoreHold hold(scan.rowLock);
+    const ResultIcon icon = WebStateIcon(state);
+    if (icon == ResultIcon::kError) ++scan.errorCount;
+    AppendRow(Widen(link), Widen(state), Widen(location), icon);
+}
+
+void AddLocalResult(const std::wstring& link, const std::wstring& state,
+                    const std::wstring& location) {
+    ScanState& scan = TheScanState();
+    scan.reportedLinks.Add(link);
+    const ResultIcon icon = LocalStateIcon(state);
+    if (icon == ResultIcon::kError) ++scan.errorCount;
+    AppendRow(link, state, location, icon);
+}
+
+const std::wstring& ColumnText(const ResultRow& row, int column) {
+    switch (column) {
+        case 0:
+            return row.link;
+        case 1:
+            return row.state;
+        default:
+            return row.location;
+    }
+}
+
+bool ComesBeforeByCodeUnits(std::wstring_view a, std::wstring_view b) {
+    return std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](wchar_t x, wchar_t y) { return static_cast<unsigned>(x) < static_cast<unsigned>(y); });
+}
+
+void SortRowsByColumn(std::vector<ResultRow>& rows, int column) {
+    std::stable_sort(rows.begin(), rows.end(), [column](const ResultRow& a, const ResultRow& b) {
+        return ComesBeforeByCodeUnits(ColumnText(a, column), ColumnText(b, column));
+    });
+}

@@ -1,0 +1,21 @@
+// The seams' defaults: the real checks and real threads.
+#include "engine/scan_seams.h"
+
+#include "platform/thread.h"
+
+namespace {
+
+ScanSeams DefaultSeams() {
+    ScanSeams seams;
+    seams.startThread = StartDetachedThread;
+    return seams;
+}
+
+}  // namespace
+
+ScanSeams& TheScanSeams() {
+    static ScanSeams* const seams = new ScanSeams(DefaultSeams());
+    return *seams;
+}
+
+void RestoreDefaultScanSeams() { TheScanSeams() = DefaultSeams(); }
