@@ -1,0 +1,68 @@
+// The HTTP/1.1 client: one GET exchange per CClientSocket, always to port
+// 80, the first block of the response, its status text and, for text
+// responses, the body (chunked or not). Each exchange owns its socket and
+// buffers, so any thread may run one.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// One TCP client socket for one exchange; closed by Close or the destructor.
+class CClientSocket {
+public:
+    CClientSocket() = default;
+    virtual ~CClientSocket();
+    CClientSocket(const CClientSocket&) = delete;
+    CClientSocket& operator=(const CClientSocket&) = delete;
+
+    // Makes an IPv4 TCP socket bound to the wildcard address, port 0.
+    [[nodiscard]] virtual bool Create();
+    // Connects to host (a name or a dotted IPv4 address) at port.
+    [[nodiscard]] virtual bool Connect(unsigned short port, const char* host);
+    // One send of length bytes; bytes sent or -1.
+    virtual long Send(const char* data, std::size_t length);
+    // Waits up to timeoutMs for data and reads at most size bytes. Returns
+    // the count read, or 0 on time-out, close or error. buffer needs room for
+    // size + 1 bytes: callers add a terminating zero.
+    [[nodiscard]] virtual std::size_t Receive(char* buffer, std::size_t size, int timeoutMs);
+    virtual void Close();
+
+private:
+    int m_socket = -1;
+};
+
+enum class FetchOutcome { kNoSocket, kNoConnection, kNoResponse, kFirstBlock };
+
+// What the first part of an exchange yields: the outcome and, with
+// kFirstBlock, the first block's bytes and the still-open socket.
+struct FirstBlockResult {
+    FetchOutcome outcome = FetchOutcome::kNoSocket;
+    std::string firstBlock;
+    std::unique_ptr<CClientSocket> socket;
+};
+
+// First-read sizes and time-outs of the three callers.
+inline constexpr std::size_t kPageFirstRead = 1000;
+inline constexpr std::size_t kExternalFirstRead = 200;
+inline constexpr std::size_t kEditFirstRead = 1000;
+inline constexpr int kPageFirstTimeoutMs = 10000;
+inline constexpr int kExternalFirstTimeoutMs = 10000;
+inline constexpr int kEditFirstTimeoutMs = 5000;
+
+// Connects to port 80 of the address's host, sends the GET request and
+// reads the first block.
+[[nodiscard]] FirstBlockResult FetchFirstBlock(std::string_view address, std::size_t firstReadSize,
+                                               int timeoutMs);
+
+// The status text: the first line of the first block (at most its first 100
+// bytes) from its tenth byte on; empty when the line is shorter than ten bytes.
+[[nodiscard]] std::string StatusTextOf(std::string_view firstBlock);
+
+// The body of a text response ("ype: text" in the first block), decoded when
+// chunked; empty otherwise. Bounded in size and time.
+[[nodiscard]] std::string ReadTextBody(std::string_view firstBlock, CClientSocket& socket);
+
+// Appends the decoded chunk data of a chunked response to body.
+void DecodeChunkedBody(std::string_view firstBlock, CClientSocket& socket, std::string& body);

@@ -1,0 +1,69 @@
+// Files by wide path. A wide path goes to the file system as UTF-8; when no
+// such file exists and every character fits a byte, the same-code bytes are
+// tried too, so a name made of bytes that are not UTF-8 can still be opened.
+// Text mode is explicit: reading turns CR LF into LF, writing LF into CR LF.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+enum class FileMode { kBinary, kText };
+
+// A regular file open for reading. Folders, devices and pipes do not open.
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile() { Close(); }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    [[nodiscard]] bool Open(const std::wstring& path, FileMode mode);
+    // Reads up to size bytes (after text-mode translation) into buffer.
+    // Returns 0 at the end of the file or on an error.
+    [[nodiscard]] std::size_t Read(char* buffer, std::size_t size);
+    void Close();
+    [[nodiscard]] bool IsOpen() const { return m_descriptor >= 0; }
+
+private:
+    // Reads more raw bytes; false at the end of the file or on an error.
+    bool FillRaw();
+
+    int m_descriptor = -1;
+    FileMode m_mode = FileMode::kBinary;
+    // Raw bytes read ahead, so a CR at the end of one read can be paired with
+    // an LF at the start of the next.
+    std::string m_raw;
+    std::size_t m_rawPosition = 0;
+    bool m_atEnd = false;
+};
+
+// A file created (or emptied) for writing.
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile() { (void)Close(); }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    [[nodiscard]] bool Create(const std::wstring& path, FileMode mode);
+    // Writes all bytes (text mode: each LF as CR LF). False on an error.
+    [[nodiscard]] bool Write(std::string_view bytes);
+    // Closes the file; false when a write or the close failed.
+    [[nodiscard]] bool Close();
+    [[nodiscard]] bool IsOpen() const { return m_descriptor >= 0; }
+
+private:
+    int m_descriptor = -1;
+    FileMode m_mode = FileMode::kBinary;
+    bool m_failed = false;
+};
+
+// Creates one folder; false when it cannot be created (also when it exists).
+bool CreateFolder(const std::wstring& path);
+// Deletes a file; false when it cannot be deleted.
+bool DeleteFile(const std::wstring& path);
+// Reads a whole file in binary mode; false when it cannot be opened.
+[[nodiscard]] bool ReadWholeFile(const std::wstring& path, std::string* contents);
+// The bytes the file system is given for path (UTF-8).
+[[nodiscard]] std::string FileSystemPath(const std::wstring& path);

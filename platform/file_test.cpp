@@ -1,0 +1,80 @@
+// Files: text-mode translation across read boundaries, what does not open,
+// and names that are not UTF-8.
+#include "platform/file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/text_codec.h"
+
+namespace {
+
+class FileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_folder = std::filesystem::temp_directory_path() /
+                   ("skarnel_file_test_" +
+                    std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(m_folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(m_folder); }
+
+    std::wstring Put(const std::string& name, const std::string& bytes) {
+        const std::filesystem::path path = m_folder / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return FromUtf8(path.string());
+    }
+
+    std::filesystem::path m_folder;
+};
+
+std::string ReadAllInBlocks(const std::wstring& path, FileMode mode, std::size_t block) {
+    InputFile file;
+    EXPECT_TRUE(file.Open(path, mode));
+    std::string all;
+    std::string buffer(block, '\0');
+    while (const std::size_t count = file.Read(buffer.data(), block)) all.append(buffer, 0, count);
+    return all;
+}
+
+TEST_F(FileTest, TextModeReadsCrLfAsLfWhateverTheBlockSize) {
+    const std::wstring path = Put("a.txt", "a\r\nb\r\r\nc\rd\r\n\r\n\r");
+    for (std::size_t block : {1u, 2u, 3u, 1023u}) {
+        EXPECT_EQ(ReadAllInBlocks(path, FileMode::kText, block), "a\nb\r\nc\rd\n\n\r") << block;
+    }
+    EXPECT_EQ(ReadAllInBlocks(path, FileMode::kBinary, 2), "a\r\nb\r\r\nc\rd\r\n\r\n\r");
+}
+
+TEST_F(FileTest, TextModeWritesLfAsCrLf) {
+    const std::wstring path = FromUtf8((m_folder / "out.txt").string());
+    OutputFile file;
+    ASSERT_TRUE(file.Create(path, FileMode::kText));
+    EXPECT_TRUE(file.Write("1\n2\r\n"));
+    EXPECT_TRUE(file.Close());
+    std::string contents;
+    ASSERT_TRUE(ReadWholeFile(path, &contents));
+    EXPECT_EQ(contents, "1\r\n2\r\r\n");
+}
+
+TEST_F(FileTest, FoldersAndMissingFilesDoNotOpen) {
+    InputFile file;
+    EXPECT_FALSE(file.Open(FromUtf8(m_folder.string()), FileMode::kText));
+    EXPECT_FALSE(file.Open(FromUtf8((m_folder / "missing").string()), FileMode::kText));
+    EXPECT_FALSE(file.Open(std::wstring(L"a\0b", 3), FileMode::kText));
+}
+
+TEST_F(FileTest, NamesOpenByUnicodeAndByTheirOwnBytes) {
+    const std::wstring utf8Name = Put("caf\xC3\xA9.html", "x");
+    InputFile file;
+    EXPECT_TRUE(file.Open(utf8Name, FileMode::kBinary));
+    // The same name met as widened page bytes: U+00C3 U+00A9.
+    EXPECT_TRUE(file.Open(Widen((m_folder / "caf\xC3\xA9.html").string()), FileMode::kBinary));
+    // A name that is not UTF-8 at all.
+    Put("latin\xE9.html", "y");
+    EXPECT_TRUE(file.Open(Widen((m_folder / "latin\xE9.html").string()), FileMode::kBinary));
+}
+
+}  // namespace
