@@ -7,3 +7,8 @@
 // The value of an environment variable, decoded from UTF-8; nothing when it
 // is not set.
 [[nodiscard]] std::optional<std::wstring> GetEnvironmentText(const char* name);
+
+// Sets a variable of this process to value (encoded as UTF-8), or removes it.
+// Not safe while another thread reads the environment: for start-up and tests.
+bool SetEnvironmentText(const char* name, const std::wstring& value);
+bool UnsetEnvironmentVariable(const char* name);

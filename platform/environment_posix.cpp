@@ -1,4 +1,4 @@
-// Environment variables through getenv.
+// Environment variables through getenv, setenv and unsetenv.
 #include <cstdlib>
 
 #include "platform/environment.h"
@@ -9,3 +9,9 @@ std::optional<std::wstring> GetEnvironmentText(const char* name) {
     if (value == nullptr) return std::nullopt;
     return FromUtf8(value);
 }
+
+bool SetEnvironmentText(const char* name, const std::wstring& value) {
+    return ::setenv(name, ToUtf8(value).c_str(), 1) == 0;
+}
+
+bool UnsetEnvironmentVariable(const char* name) { return ::unsetenv(name) == 0; }
