@@ -1,0 +1,60 @@
+// IPv4 TCP sockets: the start-up, the calls of a client connection, and the
+// listening side that the loopback test servers use. A handle belongs to one
+// owner at a time; different handles may be used from different threads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+using SocketHandle = std::intptr_t;
+// All bits set, as an invalid socket has always been written.
+inline constexpr SocketHandle kInvalidSocket = -1;
+
+// Prepares the process for sockets: a write to a connection the peer has
+// closed must fail with an error instead of ending the program. Returns true
+// when sockets can be used.
+[[nodiscard]] bool StartSockets();
+
+// An IPv4 TCP stream socket bound to the wildcard address, port 0 (the system
+// picks the local port). kInvalidSocket when it cannot be made or bound.
+[[nodiscard]] SocketHandle CreateTcpClientSocket();
+
+// Connects with a blocking connect to port of host, a name looked up as IPv4
+// or, when the look-up fails, a dotted IPv4 address. False when the host has
+// no address or the connection is refused or fails.
+[[nodiscard]] bool ConnectTcpSocket(SocketHandle socket, unsigned short port, const char* host);
+
+// One send call; a closed peer gives -1, never a signal. Returns the bytes
+// sent or -1.
+long SendOnSocket(SocketHandle socket, const char* data, std::size_t length);
+
+enum class Readiness { kReadable, kTimedOut, kFailed };
+
+// Waits until socket has data (or an end of stream) to read, at most
+// timeoutMs milliseconds (0: just look).
+[[nodiscard]] Readiness WaitUntilReadable(SocketHandle socket, int timeoutMs);
+
+// One receive of at most size bytes. Returns the count, 0 when the peer has
+// closed, -1 on an error.
+[[nodiscard]] long ReceiveOnSocket(SocketHandle socket, char* buffer, std::size_t size);
+
+// Closes the socket; the peer sees an orderly end of stream.
+void CloseSocket(SocketHandle socket);
+
+// Closes the socket so that the peer sees a reset instead of an orderly end.
+void ResetSocket(SocketHandle socket);
+
+// A listening socket on port of the dotted IPv4 address, with address reuse
+// so that a test can bind again while old connections linger. On failure
+// returns kInvalidSocket and puts the system's reason into *error.
+[[nodiscard]] SocketHandle ListenOnTcpPort(const char* address, unsigned short port,
+                                           std::string* error);
+
+// Accepts one waiting connection; kInvalidSocket when there is none or on an
+// error. Call after WaitUntilReadable reported the listener readable.
+[[nodiscard]] SocketHandle AcceptTcpConnection(SocketHandle listener);
+
+// Ends both directions of a connection without closing the handle. A thread
+// blocked on the socket (waiting, sending or receiving) returns at once.
+void ShutdownSocket(SocketHandle socket);

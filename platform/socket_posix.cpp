@@ -1,0 +1,161 @@
+// IPv4 TCP sockets on POSIX: getaddrinfo with a dotted-address fallback,
+// poll for readiness (no descriptor-number limit, unlike select), and
+// MSG_NOSIGNAL on every send.
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+
+#include "platform/socket.h"
+
+namespace {
+
+int Descriptor(SocketHandle socket) { return static_cast<int>(socket); }
+
+sockaddr_in Ipv4Address(in_addr address, unsigned short port) {
+    sockaddr_in result{};
+    result.sin_family = AF_INET;
+    result.sin_port = htons(port);
+    result.sin_addr = address;
+    return result;
+}
+
+// The first IPv4 address the look-up gives for host, else host read as a
+// dotted address (which also takes the short forms such as 127.1).
+bool ResolveIpv4(const char* host, in_addr* address) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host, nullptr, &hints, &found) == 0 && found != nullptr) {
+        *address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+        ::freeaddrinfo(found);
+        return true;
+    }
+    return ::inet_aton(host, address) != 0;
+}
+
+// Not retried on EINTR: on Linux the descriptor is released all the same.
+void CloseDescriptor(int descriptor) { ::close(descriptor); }
+
+}  // namespace
+
+bool StartSockets() {
+    std::signal(SIGPIPE, SIG_IGN);
+    return true;
+}
+
+SocketHandle CreateTcpClientSocket() {
+    const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (descriptor < 0) return kInvalidSocket;
+    const sockaddr_in local = Ipv4Address(in_addr{htonl(INADDR_ANY)}, 0);
+    if (::bind(descriptor, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        CloseDescriptor(descriptor);
+        return kInvalidSocket;
+    }
+    return descriptor;
+}
+
+bool ConnectTcpSocket(SocketHandle socket, unsigned short port, const char* host) {
+    in_addr address{};
+    if (!ResolveIpv4(host, &address)) return false;
+    const sockaddr_in remote = Ipv4Address(address, port);
+    int result;
+    do {
+        result = ::connect(Descriptor(socket), reinterpret_cast<const sockaddr*>(&remote),
+                           sizeof remote);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+long SendOnSocket(SocketHandle socket, const char* data, std::size_t length) {
+    ssize_t sent;
+    do {
+        sent = ::send(Descriptor(socket), data, length, MSG_NOSIGNAL);
+    } while (sent < 0 && errno == EINTR);
+    return static_cast<long>(sent);
+}
+
+Readiness WaitUntilReadable(SocketHandle socket, int timeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    pollfd watched{Descriptor(socket), POLLIN, 0};
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const int result =
+            ::poll(&watched, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+        if (result > 0) {
+            // A hang-up or an error is readable too: the receive reports it.
+            return (watched.revents & POLLNVAL) != 0 ? Readiness::kFailed : Readiness::kReadable;
+        }
+        if (result == 0) return Readiness::kTimedOut;
+        if (errno != EINTR) return Readiness::kFailed;
+    }
+}
+
+long ReceiveOnSocket(SocketHandle socket, char* buffer, std::size_t size) {
+    ssize_t received;
+    do {
+        received = ::recv(Descriptor(socket), buffer, size, 0);
+    } while (received < 0 && errno == EINTR);
+    return static_cast<long>(received);
+}
+
+void CloseSocket(SocketHandle socket) {
+    if (socket != kInvalidSocket) CloseDescriptor(Descriptor(socket));
+}
+
+void ResetSocket(SocketHandle socket) {
+    if (socket == kInvalidSocket) return;
+    // A zero linger time makes close discard unsent data and send a reset.
+    const linger abort{1, 0};
+    ::setsockopt(Descriptor(socket), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    CloseDescriptor(Descriptor(socket));
+}
+
+SocketHandle ListenOnTcpPort(const char* address, unsigned short port, std::string* error) {
+    in_addr host{};
+    if (::inet_pton(AF_INET, address, &host) != 1) {
+        *error = std::string("not a dotted IPv4 address: ") + address;
+        return kInvalidSocket;
+    }
+    // Non-blocking, so that an accept after a connection vanished between the
+    // readiness wait and the accept returns instead of waiting for the next.
+    const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (descriptor < 0) {
+        *error = std::strerror(errno);
+        return kInvalidSocket;
+    }
+    const int enable = 1;
+    ::setsockopt(descriptor, SOL_SOCKET, SO_REUSEADDR, &enable, sizeof enable);
+    const sockaddr_in local = Ipv4Address(host, port);
+    if (::bind(descriptor, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
+        ::listen(descriptor, SOMAXCONN) != 0) {
+        *error = std::strerror(errno);
+        CloseDescriptor(descriptor);
+        return kInvalidSocket;
+    }
+    return descriptor;
+}
+
+SocketHandle AcceptTcpConnection(SocketHandle listener) {
+    int descriptor;
+    do {
+        // The accepted socket is blocking: accept4 does not pass the
+        // listener's non-blocking flag on.
+        descriptor = ::accept4(Descriptor(listener), nullptr, nullptr, SOCK_CLOEXEC);
+    } while (descriptor < 0 && errno == EINTR);
+    return descriptor < 0 ? kInvalidSocket : descriptor;
+}
+
+void ShutdownSocket(SocketHandle socket) {
+    if (socket != kInvalidSocket) ::shutdown(Descriptor(socket), SHUT_RDWR);
+}
