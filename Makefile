@@ -30,7 +30,7 @@ test-tsan: setup
 	@$(MAKE) --no-print-directory build BUILD=build-tsan \
 	    CMAKE_FLAGS="-DSKARNEL_SANITIZE=thread -DSKARNEL_BUILD_BENCH=OFF -DSKARNEL_BUILD_GUI=OFF"
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-	    ctest --test-dir build-tsan --output-on-failure -j $(TEST_JOBS) --timeout 900 -L 'platform|engine|cli'
+	    ctest --test-dir build-tsan --output-on-failure -j $(TEST_JOBS) --timeout 900 -L 'platform|engine|testing|cli'
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i

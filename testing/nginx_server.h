@@ -1,0 +1,51 @@
+// Debian's own nginx, unmodified, serving a folder on port 80 of a loopback
+// address, for end-to-end tests and benchmarks. The configuration, logs and
+// pid file live in a temporary folder of the server's own, removed when the
+// server is stopped. One thread owns an NginxServer.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "platform/child_process.h"
+
+enum class NginxConnections {
+    kKeepAlive,  // connections stay open after a response, as servers usually do
+    kCloseEach,  // every response ends with a close
+};
+
+class NginxServer {
+public:
+    static constexpr const char* kProgram = "/usr/sbin/nginx";
+
+    // Starts nginx on port 80 of address (dotted IPv4) serving root and waits
+    // until it accepts connections. IsListening tells whether that worked;
+    // Failure says why not.
+    NginxServer(std::string address, const std::filesystem::path& root,
+                NginxConnections connections = NginxConnections::kKeepAlive);
+    // Stops nginx by its process id and removes the temporary folder.
+    ~NginxServer();
+    NginxServer(const NginxServer&) = delete;
+    NginxServer& operator=(const NginxServer&) = delete;
+
+    [[nodiscard]] bool IsListening() const { return m_listening; }
+    // True when port 80 of the address could not be bound at all (a reason to
+    // skip). nginx failing on a free port is a fault of the set-up instead.
+    [[nodiscard]] bool PortUnavailable() const { return m_portUnavailable; }
+    [[nodiscard]] const std::string& Failure() const { return m_failure; }
+    [[nodiscard]] const std::string& Address() const { return m_address; }
+    // "http://" + address + path.
+    [[nodiscard]] std::string Url(std::string_view path) const;
+
+private:
+    bool Start(const std::filesystem::path& root, NginxConnections connections);
+    bool WaitUntilAccepting();
+    void WriteConfiguration(const std::filesystem::path& root, NginxConnections connections) const;
+
+    const std::string m_address;
+    std::filesystem::path m_folder;
+    ChildProcess m_process;
+    bool m_listening = false;
+    bool m_portUnavailable = false;
+    std::string m_failure;
+};
