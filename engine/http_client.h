@@ -4,12 +4,17 @@
 // buffers, so any thread may run one.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/socket.h"
+
 // One TCP client socket for one exchange; closed by Close or the destructor.
+// The operations are virtual so that tests can feed a response in reads of
+// their choosing.
 class CClientSocket {
 public:
     CClientSocket() = default;
@@ -30,18 +35,23 @@ public:
     virtual void Close();
 
 private:
-    int m_socket = -1;
+    SocketHandle m_socket = kInvalidSocket;
 };
 
 enum class FetchOutcome { kNoSocket, kNoConnection, kNoResponse, kFirstBlock };
 
 // What the first part of an exchange yields: the outcome and, with
-// kFirstBlock, the first block's bytes and the still-open socket.
+// kFirstBlock, the first block's bytes and the still-open socket (null with
+// every other outcome: the connection is already closed).
 struct FirstBlockResult {
     FetchOutcome outcome = FetchOutcome::kNoSocket;
     std::string firstBlock;
     std::unique_ptr<CClientSocket> socket;
 };
+
+// Requests always go to this port; a port written in an address stays part
+// of the host text, which then does not resolve.
+inline constexpr unsigned short kHttpPort = 80;
 
 // First-read sizes and time-outs of the three callers.
 inline constexpr std::size_t kPageFirstRead = 1000;
@@ -50,6 +60,24 @@ inline constexpr std::size_t kEditFirstRead = 1000;
 inline constexpr int kPageFirstTimeoutMs = 10000;
 inline constexpr int kExternalFirstTimeoutMs = 10000;
 inline constexpr int kEditFirstTimeoutMs = 5000;
+
+// Reads after the first block: body blocks, and chunk-size lines.
+inline constexpr std::size_t kBodyReadSize = 1023;
+inline constexpr std::size_t kChunkSizeReadSize = 10;
+// A body ends at a read that brings nothing within this time.
+inline constexpr int kBodyReadTimeoutMs = 500;
+
+// The status text is at most this long: the first 100 bytes of the first
+// line, from the tenth on.
+inline constexpr std::size_t kMaxStatusTextLength = 91;
+
+// Bounds on reading one body, so that a server that never stops sending can
+// neither exhaust memory nor hold a worker for ever. What arrived within the
+// bounds is kept.
+struct BodyLimits {
+    std::size_t maxBytes = 64 * 1024 * 1024;
+    std::chrono::milliseconds maxReadTime{60000};
+};
 
 // Connects to port 80 of the address's host, sends the GET request and
 // reads the first block.
@@ -61,8 +89,12 @@ inline constexpr int kEditFirstTimeoutMs = 5000;
 [[nodiscard]] std::string StatusTextOf(std::string_view firstBlock);
 
 // The body of a text response ("ype: text" in the first block), decoded when
-// chunked; empty otherwise. Bounded in size and time.
-[[nodiscard]] std::string ReadTextBody(std::string_view firstBlock, CClientSocket& socket);
+// chunked; empty otherwise. Bounded in size and time by limits.
+[[nodiscard]] std::string ReadTextBody(std::string_view firstBlock, CClientSocket& socket,
+                                       const BodyLimits& limits = BodyLimits{});
 
-// Appends the decoded chunk data of a chunked response to body.
-void DecodeChunkedBody(std::string_view firstBlock, CClientSocket& socket, std::string& body);
+// Appends the decoded chunk data of a chunked response to body: the chunk
+// data joined, without size lines, extensions or trailers. Reading stops at
+// the last (zero-size) chunk, at a read that brings nothing, or at limits.
+void DecodeChunkedBody(std::string_view firstBlock, CClientSocket& socket, std::string& body,
+                       const BodyLimits& limits = BodyLimits{});

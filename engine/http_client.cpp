@@ -1,0 +1,316 @@
+// One HTTP/1.1 GET exchange: the request, the first block, the status text
+// and the body. Chunked bodies go through a streaming decoder, so the result
+// does not depend on how the server's bytes are split into reads.
+#include "engine/http_client.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+
+#include "engine/url_functions.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::string_view kHeaderEnd = "\r\n\r\n";
+constexpr std::string_view kTextContentMark = "ype: text";
+constexpr std::string_view kChunkedMark = "Transfer-Encoding: chunked";
+constexpr std::size_t kStatusArea = 100;
+constexpr std::size_t kStatusTextStart = 9;
+
+// Header tests read the first block as zero-terminated text.
+std::string_view AsZeroTerminated(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+bool FirstBlockHas(std::string_view firstBlock, std::string_view mark) {
+    return AsZeroTerminated(firstBlock).find(mark) != std::string_view::npos;
+}
+
+std::string FormatGetRequest(std::string_view path, std::string_view host) {
+    constexpr std::string_view kBeforeHost =
+        " HTTP/1.1\r\nAccept: */*\r\nAccept-Charset: windows-1251,utf-8;q=0.7,*;q=0.7\r\n"
+        "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\r\nHost: ";
+    constexpr std::string_view kAfterHost = "\r\nCache-Control: no-cache\r\n\r\n";
+    std::string request;
+    request.reserve(4 + path.size() + kBeforeHost.size() + host.size() + kAfterHost.size());
+    request.append("GET ").append(path).append(kBeforeHost).append(host).append(kAfterHost);
+    return request;
+}
+
+// A single send may take only part of a long request; the rest follows until
+// all is sent or the connection fails (which then shows as no response).
+void SendWhole(CClientSocket& socket, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const long sent = socket.Send(bytes.data(), bytes.size());
+        if (sent <= 0) return;
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+}
+
+// The reads after the first block. Each waits at most 500 ms and never past
+// the deadline, so a server that trickles bytes cannot hold the caller longer
+// than the read-time limit.
+class BodyReader {
+public:
+    BodyReader(CClientSocket& socket, std::chrono::milliseconds maxReadTime)
+        : m_socket(socket), m_deadline(Clock::now() + maxReadTime) {}
+
+    // At most size (up to 1023) bytes; empty when nothing came in time, the
+    // server closed or the time is up.
+    std::string_view Read(std::size_t size) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(m_deadline - Clock::now()).count();
+        if (left <= 0) return {};
+        const int timeoutMs = static_cast<int>(std::min<long long>(left, kBodyReadTimeoutMs));
+        size = std::min(size, kBodyReadSize);
+        const std::size_t count =
+            std::min(m_socket.Receive(m_buffer.data(), size, timeoutMs), size);
+        return {m_buffer.data(), count};
+    }
+
+private:
+    CClientSocket& m_socket;
+    Clock::time_point m_deadline;
+    std::array<char, kBodyReadSize + 1> m_buffer{};
+};
+
+// Appends bytes to text without letting text grow past maxBytes; false once
+// the bound is reached.
+bool AppendWithin(std::string& text, std::string_view bytes, std::size_t maxBytes) {
+    const std::size_t room = maxBytes > text.size() ? maxBytes - text.size() : 0;
+    text.append(bytes.substr(0, room));
+    return text.size() < maxBytes;
+}
+
+// A body without chunked coding: everything up to a read that brings nothing,
+// with the headers and the blank line after them removed.
+std::string ReadPlainBody(std::string_view firstBlock, BodyReader& reader, std::size_t maxBytes) {
+    std::string text;
+    bool room = AppendWithin(text, firstBlock, maxBytes);
+    while (room) {
+        const std::string_view block = reader.Read(kBodyReadSize);
+        if (block.empty()) break;
+        room = AppendWithin(text, block, maxBytes);
+    }
+    const std::size_t headerEnd = text.find(kHeaderEnd);
+    if (headerEnd != std::string::npos) text.erase(0, headerEnd + kHeaderEnd.size());
+    return text;
+}
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Decodes a chunked response fed in pieces of any size: first the rest of the
+// headers up to the blank line, then size lines (blank lines before a size
+// are skipped, an extension after the digits is ignored) and chunk data. A
+// zero size, or a size line without digits, ends the body; trailers are not
+// read.
+class ChunkedDecoder {
+public:
+    ChunkedDecoder(std::string& body, std::size_t maxBytes)
+        : m_body(body), m_bodyLimit(body.size() + std::min(maxBytes, SIZE_MAX - body.size())) {}
+
+    void Feed(std::string_view bytes) {
+        while (!bytes.empty() && !Finished()) {
+            if (m_state == State::kData) {
+                bytes.remove_prefix(TakeData(bytes));
+            } else {
+                TakeControlByte(bytes.front());
+                bytes.remove_prefix(1);
+            }
+        }
+    }
+
+    [[nodiscard]] bool Finished() const { return m_state == State::kFinished; }
+
+    // Chunk data is read in blocks of up to 1023 bytes, everything else in
+    // reads the size of a short size line.
+    [[nodiscard]] std::size_t NextReadSize() const {
+        if (m_state == State::kHeader) return kBodyReadSize;
+        if (m_state == State::kData) {
+            return static_cast<std::size_t>(std::min<std::uint64_t>(m_missing, kBodyReadSize));
+        }
+        return kChunkSizeReadSize;
+    }
+
+private:
+    enum class State { kHeader, kBeforeSize, kSizeDigits, kSizeLineRest, kData, kFinished };
+
+    std::size_t TakeData(std::string_view bytes) {
+        const std::size_t room = m_bodyLimit - m_body.size();
+        const std::size_t count =
+            static_cast<std::size_t>(std::min<std::uint64_t>({m_missing, bytes.size(), room}));
+        m_body.append(bytes.substr(0, count));
+        m_missing -= count;
+        if (m_body.size() == m_bodyLimit) {
+            m_state = State::kFinished;
+        } else if (m_missing == 0) {
+            m_state = State::kBeforeSize;
+        }
+        return count;
+    }
+
+    void TakeControlByte(char c) {
+        switch (m_state) {
+            case State::kHeader:
+                MatchHeaderEnd(c);
+                break;
+            case State::kBeforeSize:
+                // The line end after chunk data and any blank lines before
+                // the size are passed over.
+                if (c == '\r' || c == '\n' || c == ' ' || c == '\t') break;
+                if (HexDigitValue(c) < 0) {
+                    m_state = State::kFinished;
+                    break;
+                }
+                m_chunkSize = 0;
+                m_state = State::kSizeDigits;
+                AddSizeDigit(c);
+                break;
+            case State::kSizeDigits:
+                if (HexDigitValue(c) >= 0) {
+                    AddSizeDigit(c);
+                } else if (m_chunkSize == 0) {
+                    m_state = State::kFinished;
+                } else {
+                    m_state = State::kSizeLineRest;
+                    TakeControlByte(c);
+                }
+                break;
+            case State::kSizeLineRest:
+                if (c == '\n') {
+                    m_missing = m_chunkSize;
+                    m_state = State::kData;
+                }
+                break;
+            case State::kData:
+            case State::kFinished:
+                break;
+        }
+    }
+
+    void MatchHeaderEnd(char c) {
+        if (c == kHeaderEnd[m_headerEndMatched]) {
+            ++m_headerEndMatched;
+        } else {
+            m_headerEndMatched = c == '\r' ? 1 : 0;
+        }
+        if (m_headerEndMatched == kHeaderEnd.size()) m_state = State::kBeforeSize;
+    }
+
+    // Sizes beyond what could ever be read stay at the largest value.
+    void AddSizeDigit(char c) {
+        constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+        m_chunkSize = m_chunkSize > (kMax >> 4)
+                          ? kMax
+                          : (m_chunkSize << 4) | static_cast<std::uint64_t>(HexDigitValue(c));
+    }
+
+    std::string& m_body;
+    const std::size_t m_bodyLimit;
+    State m_state = State::kHeader;
+    std::size_t m_headerEndMatched = 0;
+    std::uint64_t m_chunkSize = 0;
+    std::uint64_t m_missing = 0;
+};
+
+void DecodeChunks(std::string_view firstBlock, BodyReader& reader, std::string& body,
+                  std::size_t maxBytes) {
+    ChunkedDecoder decoder(body, maxBytes);
+    decoder.Feed(firstBlock);
+    while (!decoder.Finished()) {
+        const std::string_view block = reader.Read(decoder.NextReadSize());
+        if (block.empty()) return;
+        decoder.Feed(block);
+    }
+}
+
+}  // namespace
+
+CClientSocket::~CClientSocket() { CClientSocket::Close(); }
+
+bool CClientSocket::Create() {
+    Close();
+    m_socket = CreateTcpClientSocket();
+    return m_socket != kInvalidSocket;
+}
+
+bool CClientSocket::Connect(unsigned short port, const char* host) {
+    return m_socket != kInvalidSocket && ConnectTcpSocket(m_socket, port, host);
+}
+
+long CClientSocket::Send(const char* data, std::size_t length) {
+    if (m_socket == kInvalidSocket) return -1;
+    return SendOnSocket(m_socket, data, length);
+}
+
+std::size_t CClientSocket::Receive(char* buffer, std::size_t size, int timeoutMs) {
+    if (m_socket == kInvalidSocket || size == 0) return 0;
+    if (WaitUntilReadable(m_socket, timeoutMs) != Readiness::kReadable) return 0;
+    const long count = ReceiveOnSocket(m_socket, buffer, size);
+    return count > 0 ? static_cast<std::size_t>(count) : 0;
+}
+
+void CClientSocket::Close() {
+    CloseSocket(m_socket);
+    m_socket = kInvalidSocket;
+}
+
+FirstBlockResult FetchFirstBlock(std::string_view address, std::size_t firstReadSize,
+                                 int timeoutMs) {
+    address = AsZeroTerminated(address);
+    const std::string host = GetUrlHost(address);
+    FirstBlockResult result;
+    auto socket = std::make_unique<CClientSocket>();
+    if (!socket->Create()) {
+        result.outcome = FetchOutcome::kNoSocket;
+        return result;
+    }
+    if (!socket->Connect(kHttpPort, host.c_str())) {
+        result.outcome = FetchOutcome::kNoConnection;
+        return result;
+    }
+    SendWhole(*socket, FormatGetRequest(GetUrlRequestPath(address), host));
+    std::string block(firstReadSize + 1, '\0');
+    const std::size_t count =
+        std::min(socket->Receive(block.data(), firstReadSize, timeoutMs), firstReadSize);
+    if (count == 0) {
+        result.outcome = FetchOutcome::kNoResponse;
+        return result;
+    }
+    block.resize(count);
+    result.outcome = FetchOutcome::kFirstBlock;
+    result.firstBlock = std::move(block);
+    result.socket = std::move(socket);
+    return result;
+}
+
+std::string StatusTextOf(std::string_view firstBlock) {
+    std::string_view line = AsZeroTerminated(firstBlock.substr(0, kStatusArea));
+    line = line.substr(0, line.find_first_of("\r\n"));
+    if (line.size() <= kStatusTextStart) return {};
+    return std::string(line.substr(kStatusTextStart));
+}
+
+std::string ReadTextBody(std::string_view firstBlock, CClientSocket& socket,
+                         const BodyLimits& limits) {
+    if (!FirstBlockHas(firstBlock, kTextContentMark)) return {};
+    BodyReader reader(socket, limits.maxReadTime);
+    if (FirstBlockHas(firstBlock, kChunkedMark)) {
+        std::string body;
+        DecodeChunks(firstBlock, reader, body, limits.maxBytes);
+        return body;
+    }
+    return ReadPlainBody(firstBlock, reader, limits.maxBytes);
+}
+
+void DecodeChunkedBody(std::string_view firstBlock, CClientSocket& socket, std::string& body,
+                       const BodyLimits& limits) {
+    BodyReader reader(socket, limits.maxReadTime);
+    DecodeChunks(firstBlock, reader, body, limits.maxBytes);
+}
