@@ -4,8 +4,6 @@
 #include "testing/nginx_server.h"
 
 #include <chrono>
-#include <fstream>
-#include <random>
 #include <sstream>
 #include <thread>
 
@@ -16,16 +14,6 @@ namespace {
 constexpr std::chrono::seconds kStartDeadline{10};
 constexpr std::chrono::milliseconds kStartPoll{20};
 
-std::filesystem::path NewServerFolder(const std::string& address) {
-    const std::filesystem::path base = std::filesystem::temp_directory_path();
-    std::random_device random;
-    for (;;) {
-        std::filesystem::path candidate =
-            base / ("skarnel_nginx_" + address + "_" + std::to_string(random()));
-        if (std::filesystem::create_directory(candidate)) return candidate;
-    }
-}
-
 // A value in double quotes, as nginx reads it.
 std::string Quoted(const std::string& value) {
     std::string quoted = "\"";
@@ -34,13 +22,6 @@ std::string Quoted(const std::string& value) {
         quoted += c;
     }
     return quoted + "\"";
-}
-
-std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 bool AcceptsConnections(const std::string& address) {
@@ -67,22 +48,15 @@ NginxServer::NginxServer(std::string address, const std::filesystem::path& root,
     m_listening = Start(root, connections);
 }
 
-NginxServer::~NginxServer() {
-    m_process.Stop();
-    if (!m_folder.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
-}
+NginxServer::~NginxServer() { m_process.Stop(); }
 
 std::string NginxServer::Url(std::string_view path) const {
     return "http://" + m_address + std::string(path);
 }
 
 bool NginxServer::Start(const std::filesystem::path& root, NginxConnections connections) {
-    m_folder = NewServerFolder(m_address);
     WriteConfiguration(std::filesystem::absolute(root), connections);
-    const std::string folder = m_folder.string();
+    const std::string folder = m_folder.Path().string();
     if (!m_process.Start({kProgram, "-p", folder + "/", "-c", folder + "/nginx.conf", "-e",
                           folder + "/error.log"},
                          &m_failure)) {
@@ -95,21 +69,23 @@ bool NginxServer::WaitUntilAccepting() {
     const auto deadline = std::chrono::steady_clock::now() + kStartDeadline;
     while (std::chrono::steady_clock::now() < deadline) {
         if (!m_process.IsRunning()) {
-            m_failure = "nginx ended at start: " + ReadText(m_folder / "error.log");
+            m_failure = "nginx ended at start: " + m_folder.Read("error.log");
             return false;
         }
         if (AcceptsConnections(m_address)) return true;
         std::this_thread::sleep_for(kStartPoll);
     }
-    m_failure = "nginx did not accept connections within 10 s: " + ReadText(m_folder / "error.log");
+    m_failure = "nginx did not accept connections within 10 s: " + m_folder.Read("error.log");
     m_process.Stop();
     return false;
 }
 
 void NginxServer::WriteConfiguration(const std::filesystem::path& root,
                                      NginxConnections connections) const {
-    const auto inFolder = [this](const char* name) { return Quoted((m_folder / name).string()); };
-    std::ofstream file(m_folder / "nginx.conf", std::ios::binary);
+    const auto inFolder = [this](const char* name) {
+        return Quoted(m_folder.PathOf(name).string());
+    };
+    std::ostringstream file;
     file << "daemon off;\n"
          << "master_process off;\n"
          << "pid " << inFolder("nginx.pid") << ";\n"
@@ -133,4 +109,5 @@ void NginxServer::WriteConfiguration(const std::filesystem::path& root,
          << "        index index.html index.htm;\n"
          << "    }\n"
          << "}\n";
+    m_folder.Put("nginx.conf", file.str());
 }

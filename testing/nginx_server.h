@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/child_process.h"
+#include "testing/temp_folder.h"
 
 enum class NginxConnections {
     kKeepAlive,  // connections stay open after a response, as servers usually do
@@ -43,7 +44,9 @@ private:
     void WriteConfiguration(const std::filesystem::path& root, NginxConnections connections) const;
 
     const std::string m_address;
-    std::filesystem::path m_folder;
+    // Configuration, logs and pid file; declared before the process so that
+    // the process is stopped before the folder goes.
+    const TempFolder m_folder;
     ChildProcess m_process;
     bool m_listening = false;
     bool m_portUnavailable = false;

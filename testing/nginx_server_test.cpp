@@ -4,10 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "platform/socket.h"
 #include "testing/loopback_address.h"
+#include "testing/temp_folder.h"
 
 namespace {
 
@@ -34,14 +33,10 @@ std::string Get(const std::string& address, const std::string& path) {
 
 class NginxServerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::filesystem::create_directories(m_root);
-        std::ofstream(m_root / "index.html", std::ios::binary) << "<html>home</html>";
-    }
-    void TearDown() override { std::filesystem::remove_all(m_root); }
+    void SetUp() override { m_site.Put("index.html", "<html>home</html>"); }
 
-    const std::filesystem::path m_root =
-        std::filesystem::temp_directory_path() / ("skarnel_nginx_root_" + LoopbackAddressForTest());
+    const TempFolder m_site;
+    const std::filesystem::path& m_root = m_site.Path();
 };
 
 }  // namespace
