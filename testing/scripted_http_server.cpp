@@ -71,6 +71,8 @@ ScriptedHttpServer::~ScriptedHttpServer() {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
         for (Connection& connection : m_connections) ShutdownSocket(connection.socket);
+        // Wakes the accept thread's wait on the listener.
+        ShutdownSocket(m_listener);
     }
     m_changed.notify_all();
     if (m_acceptThread.joinable()) m_acceptThread.join();
