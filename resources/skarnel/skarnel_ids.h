@@ -1,0 +1,52 @@
+// Skarnel's resource, control and command ids. The numbers are the ones the
+// program has always used; other tools and the editor's hand-off know them.
+#pragma once
+
+// Dialog templates, icons, bitmaps, strings, toolbar.
+inline constexpr int kIdAboutDialog = 100;
+inline constexpr int kIdAboutString = 101;
+inline constexpr int kIdMainDialog = 102;
+inline constexpr int kIdSocketsFailedString = 103;
+inline constexpr int kIdProgramIcon = 128;
+inline constexpr int kIdOkBitmap = 129;
+inline constexpr int kIdErrorBitmap = 130;
+inline constexpr int kIdStartBitmap = 131;
+inline constexpr int kIdStopBitmap = 132;
+inline constexpr int kIdSkippedBitmap = 133;
+inline constexpr int kIdOptionsDialog = 136;
+inline constexpr int kIdOptionsBitmap = 137;
+inline constexpr int kIdEditFileBitmap = 138;
+inline constexpr int kIdToolBar = 139;
+inline constexpr int kIdMainMenu = 140;
+inline constexpr int kIdToolBarStrip = 141;
+
+// Controls of the main window.
+inline constexpr int kIdPathField = 1000;
+inline constexpr int kIdBrowseButton = 1001;
+inline constexpr int kIdResultsTable = 1002;
+inline constexpr int kIdStartButton = 1003;
+inline constexpr int kIdOptionsButton = 1005;
+inline constexpr int kIdEditFileButton = 1007;
+
+// Controls of the Options dialog.
+inline constexpr int kIdCheckImages = 1004;
+inline constexpr int kIdCheckAllTags = 1006;
+inline constexpr int kIdEditorCommand = 1008;
+inline constexpr int kIdCheckExternalUrls = 1009;
+inline constexpr int kIdScanPageOnly = 1011;
+inline constexpr int kIdUseExternalEditor = 1012;
+inline constexpr int kIdBrowseEditor = 1001;
+
+// Commands of the menu, the toolbar and the system menu.
+inline constexpr int kIdSaveResults = 32771;
+inline constexpr int kIdExit = 32772;
+inline constexpr int kIdOptionsMenu = 32773;
+inline constexpr int kIdAboutMenu = 32774;
+inline constexpr int kIdStopCommand = 32777;
+inline constexpr int kIdOptionsCommand = 32778;
+inline constexpr int kIdEditCommand = 32779;
+inline constexpr int kIdStartCommand = 32780;
+inline constexpr int kIdSystemAbout = 16;
+
+// The control-bar id the toolbar is created with.
+inline constexpr int kIdToolBarWindow = 0xE800;

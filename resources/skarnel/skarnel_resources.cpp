@@ -1,0 +1,154 @@
+// Skarnel's resources. Positions are in dialog units (left, top, width,
+// height); texts are the ones users have always seen.
+#include "resources/skarnel/skarnel_resources.h"
+
+namespace {
+
+DialogTemplate MakeAboutDialog() {
+    DialogTemplate about;
+    about.id = kIdAboutDialog;
+    about.caption = L"About Skarnel";
+    about.width = 235;
+    about.height = 55;
+    about.controls = {
+        {kNoControlId, ControlKind::kIcon, L"", {11, 17, 21, 20}, {}, kIdProgramIcon},
+        {kNoControlId, ControlKind::kStaticFrame, L"", {36, 8, 134, 40}, {}},
+        {kNoControlId, ControlKind::kStaticText, kAboutText, {44, 16, 119, 8}, {}},
+        {kNoControlId,
+         ControlKind::kStaticText,
+         L"Checks every link of a site, on the web or on disk.",
+         {44, 28, 119, 16},
+         {}},
+        {kIdOk, ControlKind::kDefaultPushButton, L"OK", {178, 8, 50, 14}, {}},
+    };
+    return about;
+}
+
+DialogTemplate MakeMainDialog() {
+    DialogTemplate main;
+    main.id = kIdMainDialog;
+    main.caption = L"Skarnel";
+    main.width = 511;
+    main.height = 263;
+    main.styles = DialogStyles{.resizable = true, .minimizeBox = true, .appWindow = true};
+    main.menu = &MainMenu();
+    main.controls = {
+        {kNoControlId, ControlKind::kStaticText, L"Path:", {13, 37, 18, 8}, {}},
+        {kIdPathField,
+         ControlKind::kEdit,
+         L"",
+         {38, 35, 440, 14},
+         {.border = true, .autoHorizontalScroll = true}},
+        {kIdBrowseButton, ControlKind::kPushButton, L"...", {481, 35, 21, 14}, {}},
+        {kNoControlId,
+         ControlKind::kStaticText,
+         std::wstring(L"Example: ") + kExampleSiteAddress + L"  or  /srv/www/site/index.html",
+         {146, 49, 218, 8},
+         {}},
+        {kIdResultsTable,
+         ControlKind::kListView,
+         L"",
+         {7, 63, 497, 182},
+         {.border = true, .singleSelection = true, .alwaysShowSelection = true}},
+        {kIdStartButton, ControlKind::kPushButton, L"Start", {25, 76, 50, 26}, {.hidden = true}},
+        {kIdOptionsButton,
+         ControlKind::kPushButton,
+         L"Options",
+         {78, 76, 50, 26},
+         {.hidden = true}},
+        {kIdEditFileButton,
+         ControlKind::kPushButton,
+         L"Edit file",
+         {131, 76, 50, 26},
+         {.hidden = true}},
+    };
+    return main;
+}
+
+DialogTemplate MakeOptionsDialog() {
+    DialogTemplate options;
+    options.id = kIdOptionsDialog;
+    options.caption = L"Options";
+    options.width = 186;
+    options.height = 147;
+    options.controls = {
+        {kIdCheckImages, ControlKind::kAutoCheckBox, L"Check images", {19, 16, 59, 10}, {}},
+        {kIdCheckAllTags, ControlKind::kAutoCheckBox, L"Check all tags", {19, 30, 60, 10}, {}},
+        {kIdCheckExternalUrls,
+         ControlKind::kAutoCheckBox,
+         L"Check external URLs for local copy",
+         {19, 44, 127, 10},
+         {}},
+        {kIdScanPageOnly,
+         ControlKind::kAutoCheckBox,
+         L"Scan the specified page only",
+         {19, 58, 107, 10},
+         {}},
+        {kIdUseExternalEditor,
+         ControlKind::kAutoCheckBox,
+         L"Use external editor",
+         {19, 72, 77, 10},
+         {}},
+        {kNoControlId, ControlKind::kStaticText, L"Editor:", {19, 89, 22, 8}, {}},
+        {kIdEditorCommand,
+         ControlKind::kEdit,
+         L"",
+         {43, 87, 108, 14},
+         {.border = true, .autoHorizontalScroll = true}},
+        {kIdBrowseEditor, ControlKind::kPushButton, L"...", {154, 87, 22, 14}, {}},
+        {kNoControlId, ControlKind::kGroupBox, L"", {7, 3, 172, 115}, {}},
+        {kIdOk, ControlKind::kDefaultPushButton, L"OK", {7, 126, 50, 14}, {}},
+        {kIdCancel, ControlKind::kPushButton, L"Cancel", {129, 126, 50, 14}, {}},
+    };
+    return options;
+}
+
+}  // namespace
+
+const MenuTemplate& MainMenu() {
+    static const MenuTemplate menu{
+        kIdMainMenu,
+        {
+            MenuPopupTemplate{L"File",
+                              {{L"Save results...", kIdSaveResults}, {L"", 0}, {L"Exit", kIdExit}}},
+            MenuPopupTemplate{L"Options", {{L"Options...", kIdOptionsMenu}}},
+            MenuPopupTemplate{L"Help", {{L"About...", kIdAboutMenu}}},
+        }};
+    return menu;
+}
+
+const DialogTemplate& AboutDialogTemplate() {
+    static const DialogTemplate about = MakeAboutDialog();
+    return about;
+}
+
+const DialogTemplate& MainDialogTemplate() {
+    static const DialogTemplate main = MakeMainDialog();
+    return main;
+}
+
+const DialogTemplate& OptionsDialogTemplate() {
+    static const DialogTemplate options = MakeOptionsDialog();
+    return options;
+}
+
+const StringTable& SkarnelStrings() {
+    static const StringTable strings{{
+        {kIdAboutString, L"&About Durnvale..."},
+        {kIdSocketsFailedString, L"Windows sockets initialization failed."},
+        {kIdStopCommand, L"Stop\nStop"},
+        {kIdOptionsCommand, L"Options\nOptions"},
+        {kIdEditCommand, L"Edit\nEdit"},
+        {kIdStartCommand, L"Start\nStart"},
+    }};
+    return strings;
+}
+
+const ToolBarTemplate& MainToolBar() {
+    static const ToolBarTemplate toolBar{
+        kIdToolBar,
+        16,
+        15,
+        {kIdStartCommand, kIdStopCommand, 0, kIdOptionsCommand, 0, kIdEditCommand}};
+    return toolBar;
+}
