@@ -82,14 +82,7 @@ QWidget* CreateEdit(const ControlTemplate& control, QWidget* parent) {
 
 QWidget* CreateMultiLineEdit(const ControlTemplate& control, QWidget* parent) {
     auto* edit = new QPlainTextEdit(ToQString(control.text), parent);
-    edit->setFrameShape(control.styles.border ? QFrame::StyledPanel : QFrame::NoFrame);
-    edit->setLineWrapMode(control.styles.autoHorizontalScroll ? QPlainTextEdit::NoWrap
-                                                              : QPlainTextEdit::WidgetWidth);
-    edit->setVerticalScrollBarPolicy(control.styles.verticalScrollBar ? Qt::ScrollBarAlwaysOn
-                                                                      : Qt::ScrollBarAlwaysOff);
-    edit->setHorizontalScrollBarPolicy(control.styles.horizontalScrollBar ? Qt::ScrollBarAlwaysOn
-                                                                          : Qt::ScrollBarAlwaysOff);
-    edit->setTabChangesFocus(true);
+    ApplyMultiLineEditStyles(edit, control);
     return edit;
 }
 
@@ -121,13 +114,7 @@ QWidget* CreateListView(const ControlTemplate& control, QWidget* parent) {
     view->setSelectionMode(control.styles.singleSelection ? QAbstractItemView::SingleSelection
                                                           : QAbstractItemView::ExtendedSelection);
     view->setFrameShape(control.styles.border ? QFrame::StyledPanel : QFrame::NoFrame);
-    if (control.styles.alwaysShowSelection) {
-        QPalette palette = view->palette();
-        for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
-            palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
-        }
-        view->setPalette(palette);
-    }
+    if (control.styles.alwaysShowSelection) KeepSelectionShownWithoutFocus(view);
     return view;
 }
 
@@ -136,6 +123,25 @@ bool TakesTabFocus(const QWidget* widget) {
 }
 
 }  // namespace
+
+void ApplyMultiLineEditStyles(QPlainTextEdit* edit, const ControlTemplate& control) {
+    edit->setFrameShape(control.styles.border ? QFrame::StyledPanel : QFrame::NoFrame);
+    edit->setLineWrapMode(control.styles.autoHorizontalScroll ? QPlainTextEdit::NoWrap
+                                                              : QPlainTextEdit::WidgetWidth);
+    edit->setVerticalScrollBarPolicy(control.styles.verticalScrollBar ? Qt::ScrollBarAlwaysOn
+                                                                      : Qt::ScrollBarAlwaysOff);
+    edit->setHorizontalScrollBarPolicy(control.styles.horizontalScrollBar ? Qt::ScrollBarAlwaysOn
+                                                                          : Qt::ScrollBarAlwaysOff);
+    edit->setTabChangesFocus(true);
+}
+
+void KeepSelectionShownWithoutFocus(QWidget* widget) {
+    QPalette palette = widget->palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    }
+    widget->setPalette(palette);
+}
 
 CDialog::CDialog(const DialogTemplate& dialogTemplate, QWidget* parent)
     : QDialog(OwnerFor(dialogTemplate, parent)), m_template(dialogTemplate) {}

@@ -16,6 +16,14 @@
 
 class QAction;
 class QMenuBar;
+class QPlainTextEdit;
+
+// Gives a multi-line edit the frame, wrapping and scroll bars its template
+// asks for; for windows that create their own edit class for a template id.
+void ApplyMultiLineEditStyles(QPlainTextEdit* edit, const ControlTemplate& control);
+// Draws the selection the same with or without the focus, so a selected row or
+// line stays visible while the user works elsewhere.
+void KeepSelectionShownWithoutFocus(QWidget* widget);
 
 class CDialog : public QDialog {
     Q_OBJECT
