@@ -15,6 +15,15 @@ build: setup
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD)
 
+# skarnel-cli on the sample site: every link with its state and page:line.
+# Exit status 1 only says that the sample has broken links, as it should.
+demo: setup
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) --target skarnel-cli
+	@$(BUILD)/bin/skarnel-cli samples/site/index.html; status=$$?; [ $$status -le 1 ]
+
+run: demo
+
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(TEST_JOBS) --timeout 600
 

@@ -213,9 +213,12 @@ void MarkUrlVisited(std::string_view url) {
     scan.visitedUrls.Add(url);
 }
 
+std::wstring ScanTotalsText(unsigned rows, unsigned errors) {
+    return L"Total links found: " + std::to_wstring(rows) + L", errors: " + std::to_wstring(errors);
+}
+
 void ShowScanTotals() {
     const int rows = mainWindow->RowCount();
-    const unsigned errors = TheScanState().errorCount;
-    mainWindow->SetStatusText(L"Total links found: " + std::to_wstring(rows) + L", errors: " +
-                              std::to_wstring(errors));
+    mainWindow->SetStatusText(
+        ScanTotalsText(static_cast<unsigned>(rows), TheScanState().errorCount));
 }

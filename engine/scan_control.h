@@ -34,5 +34,8 @@ void EnqueueLink(std::string_view url, std::string_view location);
 void MarkUrlVisited(std::string_view url);
 void ShowScanTotals();
 
+// "Total links found: %u, errors: %u": the status text at the end of a scan.
+[[nodiscard]] std::wstring ScanTotalsText(unsigned rows, unsigned errors);
+
 // "Checking %s..." for a path or address, cut to fit the status buffer.
 [[nodiscard]] std::wstring CheckingStatusText(std::wstring_view target);

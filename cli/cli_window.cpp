@@ -1,0 +1,84 @@
+// The command-line window: rows to standard output, status to a progress line.
+#include "cli/cli_window.h"
+
+#include "platform/text_codec.h"
+
+CliWindow::CliWindow(OutputFormat format, ProgressLineSettings progress, TextWriter output,
+                     TextWriter progressOutput)
+    : m_format(format),
+      m_progress(progress),
+      m_output(std::move(output)),
+      m_progressOutput(std::move(progressOutput)) {}
+
+void CliWindow::BeginOutput() {
+    std::lock_guard lock(m_outputMutex);
+    Write(FormatHeader(m_format));
+}
+
+void CliWindow::AppendRow(const ResultRow& row) {
+    std::lock_guard lock(m_outputMutex);
+    if (m_closed) return;
+    HeadlessWindow::AppendRow(row);
+    ++m_totals.rows;
+    if (row.icon == ResultIcon::kError) ++m_totals.errors;
+    // The row goes above the progress line, which is drawn again below it.
+    const std::wstring progressText = m_progressText;
+    ClearProgress();
+    Write(FormatRow(m_format, row));
+    DrawProgress(progressText);
+}
+
+void CliWindow::SetStatusText(const std::wstring& text) {
+    HeadlessWindow::SetStatusText(text);
+    std::lock_guard lock(m_outputMutex);
+    if (!m_closed) DrawProgress(text);
+}
+
+ScanTotals CliWindow::CloseOutput() {
+    std::lock_guard lock(m_outputMutex);
+    m_closed = true;
+    ClearProgress();
+    return m_totals;
+}
+
+void CliWindow::WriteTotals(const ScanTotals& totals) {
+    std::lock_guard lock(m_outputMutex);
+    Write(FormatTotals(m_format, totals));
+}
+
+bool CliWindow::OutputFailed() const {
+    std::lock_guard lock(m_outputMutex);
+    return m_failed;
+}
+
+void CliWindow::Write(std::string_view bytes) {
+    if (m_failed || bytes.empty()) return;
+    if (!m_output(bytes)) m_failed = true;
+}
+
+// Draws over the previous line with a carriage return and pads with blanks
+// where the new text is shorter, so no terminal escape codes are needed and
+// a log file gets readable text. The line is cut to the terminal's width
+// because a line that wraps cannot be drawn over.
+void CliWindow::DrawProgress(std::wstring_view text) {
+    if (!m_progress.enabled || text.empty()) return;
+    std::wstring line(text);
+    for (wchar_t& c : line) {
+        if (c < L' ') c = L' ';
+    }
+    if (m_progress.columns > 1 && line.size() >= static_cast<std::size_t>(m_progress.columns)) {
+        line.resize(m_progress.columns - 1);
+    }
+    std::string bytes = "\r" + ToUtf8(line);
+    if (line.size() < m_progressWidth) bytes.append(m_progressWidth - line.size(), ' ');
+    (void)m_progressOutput(bytes);
+    m_progressText = text;
+    m_progressWidth = std::max(m_progressWidth, line.size());
+}
+
+void CliWindow::ClearProgress() {
+    if (!m_progress.enabled || m_progressWidth == 0) return;
+    (void)m_progressOutput("\r" + std::string(m_progressWidth, ' ') + "\r");
+    m_progressText.clear();
+    m_progressWidth = 0;
+}

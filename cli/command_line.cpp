@@ -1,0 +1,191 @@
+// Parsing skarnel-cli's arguments.
+#include "cli/command_line.h"
+
+#include <array>
+#include <optional>
+
+#include "platform/text_codec.h"
+
+namespace {
+
+// An on/off option pair such as --images / --no-images and the override it sets.
+struct FlagOption {
+    std::string_view name;
+    std::optional<int> CliOptionOverrides::*field;
+};
+
+constexpr std::array<FlagOption, 4> kFlagOptions = {{
+    {"images", &CliOptionOverrides::checkImages},
+    {"all-tags", &CliOptionOverrides::checkAllTags},
+    {"external", &CliOptionOverrides::checkExternalUrls},
+    {"page-only", &CliOptionOverrides::scanPageOnly},
+}};
+
+std::optional<OutputFormat> FormatNamed(std::string_view name) {
+    if (name == "tsv") return OutputFormat::kTsv;
+    if (name == "csv") return OutputFormat::kCsv;
+    if (name == "json") return OutputFormat::kJson;
+    return std::nullopt;
+}
+
+// Walks the arguments once, filling the result; stops at the first error.
+class Parser {
+public:
+    explicit Parser(const std::vector<std::string>& arguments) : m_arguments(arguments) {}
+
+    CommandLineResult Parse() {
+        bool optionsEnded = false;
+        for (m_index = 0; m_index < m_arguments.size() && Ok(); ++m_index) {
+            const std::string& argument = m_arguments[m_index];
+            if (!optionsEnded && argument == "--") {
+                optionsEnded = true;
+            } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
+                ParseOption(argument);
+            } else {
+                AddPath(argument);
+            }
+        }
+        if (Ok() && m_result.commandLine.action == CliAction::kScan && !m_pathSeen) {
+            Fail("no PATH given");
+        }
+        return m_result;
+    }
+
+private:
+    bool Ok() const { return m_result.usageError.empty(); }
+    void Fail(std::string message) { m_result.usageError = std::move(message); }
+
+    void AddPath(const std::string& argument) {
+        if (m_pathSeen) {
+            Fail("more than one PATH given: \"" + argument + "\"");
+            return;
+        }
+        m_pathSeen = true;
+        m_result.commandLine.path = FromUtf8(argument);
+    }
+
+    void ParseOption(const std::string& argument) {
+        std::string_view name = argument;
+        std::optional<std::string> attachedValue;
+        if (const std::size_t equals = name.find('='); equals != std::string_view::npos) {
+            attachedValue = std::string(name.substr(equals + 1));
+            name = name.substr(0, equals);
+        }
+        CommandLine& line = m_result.commandLine;
+        if (name == "--format" || name == "--save") {
+            const std::optional<std::string> value = ValueOf(name, attachedValue);
+            if (!value) return;
+            if (name == "--save") {
+                SetSavePath(*value);
+            } else if (const std::optional<OutputFormat> format = FormatNamed(*value)) {
+                line.format = *format;
+            } else {
+                Fail("unknown format \"" + *value + "\" (use tsv, csv or json)");
+            }
+            return;
+        }
+        if (attachedValue) {
+            Fail("option " + std::string(name) + " takes no value");
+        } else if (name == "--help" || name == "-h") {
+            line.action = CliAction::kShowHelp;
+        } else if (name == "--version") {
+            if (line.action != CliAction::kShowHelp) line.action = CliAction::kShowVersion;
+        } else if (name == "--progress" || name == "--no-progress") {
+            line.progress = name == "--progress";
+        } else if (!SetFlag(name)) {
+            Fail("unknown option " + std::string(name));
+        }
+    }
+
+    // The value of an option that takes one, attached with "=" or in the next argument.
+    std::optional<std::string> ValueOf(std::string_view name,
+                                       const std::optional<std::string>& attachedValue) {
+        if (attachedValue) return attachedValue;
+        if (m_index + 1 >= m_arguments.size()) {
+            Fail("option " + std::string(name) + " needs a value");
+            return std::nullopt;
+        }
+        return m_arguments[++m_index];
+    }
+
+    void SetSavePath(const std::string& value) {
+        if (value.empty()) {
+            Fail("option --save needs a file name");
+            return;
+        }
+        m_result.commandLine.savePath = FromUtf8(value);
+    }
+
+    bool SetFlag(std::string_view name) {
+        for (const FlagOption& option : kFlagOptions) {
+            const std::string on = "--" + std::string(option.name);
+            const std::string off = "--no-" + std::string(option.name);
+            if (name == on || name == off) {
+                m_result.commandLine.overrides.*option.field = name == on ? 1 : 0;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    const std::vector<std::string>& m_arguments;
+    std::size_t m_index = 0;
+    bool m_pathSeen = false;
+    CommandLineResult m_result;
+};
+
+}  // namespace
+
+CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments) {
+    return Parser(arguments).Parse();
+}
+
+void ApplyOverrides(const CliOptionOverrides& overrides, ScanOptions& options) {
+    if (overrides.checkImages) options.checkImages = *overrides.checkImages;
+    if (overrides.checkAllTags) options.checkAllTags = *overrides.checkAllTags;
+    if (overrides.checkExternalUrls) options.checkExternalUrls = *overrides.checkExternalUrls;
+    if (overrides.scanPageOnly) options.scanPageOnly = *overrides.scanPageOnly;
+}
+
+std::string_view HelpText() {
+    return R"(Usage: skarnel-cli [OPTIONS] PATH
+
+Checks the links of a web site (PATH begins with "http") or of a site copy on
+disk (PATH is a local page), and lists every link with its state and the
+page:line where it was found. Options override the saved options for this run
+only; the options file is never written.
+
+Options:
+  --images, --no-images          also check image sources (or not)
+  --all-tags, --no-all-tags      also check style sheets, other link tags,
+                                 scripts and form actions (implies images)
+  --external, --no-external      check absolute web links of a local site over
+                                 HTTP instead of skipping them
+  --page-only, --no-page-only    scan the start page only for links; the pages
+                                 it reaches are checked but not scanned
+  --format tsv|csv|json          output format (default tsv)
+  --save FILE                    also save the results as CSV, as the window's
+                                 "Save results..." does
+  --progress, --no-progress      show "Checking ..." on standard error (default:
+                                 on when standard error is a terminal)
+  --help                         show this help and exit
+  --version                      show the version and exit
+  --                             end of options (for a PATH beginning with "-")
+
+Output (standard output):
+  tsv   Link, State, Location and Icon (ok, error or skipped) separated by tabs,
+        one line per link as it is checked; backslash, tab, CR and LF inside a
+        text are written \\ \t \r \n. Then "Total links found: N, errors: M".
+  csv   a header line, then one RFC 4180 record per link; no totals.
+  json  one JSON object per line per link, then {"total":N,"errors":M}.
+
+Exit status:
+  0    no link is in error
+  1    one or more links are in error
+  2    usage error, a scan that could not start, or results that could not be
+       written or saved
+  130  stopped with Ctrl-C (the totals so far are printed first)
+)";
+}
+
+std::string_view VersionText() { return "skarnel-cli 1.2\n"; }

@@ -1,0 +1,109 @@
+// Reading skarnel-cli's arguments.
+#include "cli/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CommandLine Parsed(const std::vector<std::string>& arguments) {
+    const CommandLineResult result = ParseCommandLine(arguments);
+    EXPECT_EQ(result.usageError, "");
+    return result.commandLine;
+}
+
+std::string UsageError(const std::vector<std::string>& arguments) {
+    return ParseCommandLine(arguments).usageError;
+}
+
+}  // namespace
+
+TEST(CommandLine, PathAloneTakesTheDefaults) {
+    const CommandLine line = Parsed({"site/index.html"});
+    EXPECT_EQ(line.action, CliAction::kScan);
+    EXPECT_EQ(line.path, L"site/index.html");
+    EXPECT_EQ(line.format, OutputFormat::kTsv);
+    EXPECT_FALSE(line.savePath);
+    EXPECT_FALSE(line.progress);
+    EXPECT_FALSE(line.overrides.checkImages || line.overrides.checkAllTags ||
+                 line.overrides.checkExternalUrls || line.overrides.scanPageOnly);
+}
+
+TEST(CommandLine, EmptyArgumentIsAPath) {
+    const CommandLine line = Parsed({"--no-images", ""});
+    EXPECT_EQ(line.action, CliAction::kScan);
+    EXPECT_EQ(line.path, L"");
+}
+
+TEST(CommandLine, PathIsDecodedFromUtf8) {
+    EXPECT_EQ(Parsed({"caf\xc3\xa9/index.html"}).path, L"caf\u00e9/index.html");
+}
+
+TEST(CommandLine, FlagPairsSetOverridesAndTheLastOneWins) {
+    const CommandLine line =
+        Parsed({"--images", "--no-all-tags", "--external", "--page-only", "--no-images", "p"});
+    EXPECT_EQ(line.overrides.checkImages, 0);
+    EXPECT_EQ(line.overrides.checkAllTags, 0);
+    EXPECT_EQ(line.overrides.checkExternalUrls, 1);
+    EXPECT_EQ(line.overrides.scanPageOnly, 1);
+}
+
+TEST(CommandLine, OptionsMayFollowThePath) {
+    const CommandLine line = Parsed({"p", "--format", "json", "--all-tags"});
+    EXPECT_EQ(line.path, L"p");
+    EXPECT_EQ(line.format, OutputFormat::kJson);
+    EXPECT_EQ(line.overrides.checkAllTags, 1);
+}
+
+TEST(CommandLine, ValuesSeparateOrAttached) {
+    const CommandLine line = Parsed({"--format=csv", "--save", "out file.csv", "p"});
+    EXPECT_EQ(line.format, OutputFormat::kCsv);
+    EXPECT_EQ(line.savePath, L"out file.csv");
+    EXPECT_EQ(Parsed({"--save=r.csv", "p"}).savePath, L"r.csv");
+    EXPECT_EQ(Parsed({"--format", "tsv", "p"}).format, OutputFormat::kTsv);
+}
+
+TEST(CommandLine, ProgressChoice) {
+    EXPECT_EQ(Parsed({"--progress", "p"}).progress, true);
+    EXPECT_EQ(Parsed({"--progress", "--no-progress", "p"}).progress, false);
+}
+
+TEST(CommandLine, DoubleDashEndsOptions) {
+    EXPECT_EQ(Parsed({"--", "--images"}).path, L"--images");
+    EXPECT_EQ(Parsed({"-"}).path, L"-");
+}
+
+TEST(CommandLine, HelpAndVersionNeedNoPath) {
+    EXPECT_EQ(Parsed({"--version"}).action, CliAction::kShowVersion);
+    EXPECT_EQ(Parsed({"--help"}).action, CliAction::kShowHelp);
+    EXPECT_EQ(Parsed({"--version", "-h", "p"}).action, CliAction::kShowHelp);
+}
+
+TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
+    EXPECT_EQ(UsageError({}), "no PATH given");
+    EXPECT_EQ(UsageError({"--images"}), "no PATH given");
+    EXPECT_EQ(UsageError({"a", "b"}), "more than one PATH given: \"b\"");
+    EXPECT_EQ(UsageError({"--bogus", "p"}), "unknown option --bogus");
+    EXPECT_EQ(UsageError({"-x", "p"}), "unknown option -x");
+    EXPECT_EQ(UsageError({"--format", "xml", "p"}),
+              "unknown format \"xml\" (use tsv, csv or json)");
+    EXPECT_EQ(UsageError({"p", "--format"}), "option --format needs a value");
+    EXPECT_EQ(UsageError({"p", "--save"}), "option --save needs a value");
+    EXPECT_EQ(UsageError({"p", "--save="}), "option --save needs a file name");
+    EXPECT_EQ(UsageError({"--images=1", "p"}), "option --images takes no value");
+}
+
+TEST(CommandLine, OverridesReplaceOnlyTheOptionsGiven) {
+    ScanOptions options;
+    options.checkImages = 0;
+    options.checkAllTags = 5;
+    options.editorCommand = L"vi";
+    CliOptionOverrides overrides;
+    overrides.checkImages = 1;
+    overrides.scanPageOnly = 1;
+    ApplyOverrides(overrides, options);
+    EXPECT_EQ(options.checkImages, 1);
+    EXPECT_EQ(options.checkAllTags, 5);
+    EXPECT_EQ(options.checkExternalUrls, 0);
+    EXPECT_EQ(options.scanPageOnly, 1);
+    EXPECT_EQ(options.editorCommand, L"vi");
+}
