@@ -5,9 +5,9 @@
 #include <QColor>
 #include <QString>
 
-QPixmap LoadImageResource(int id) {
+QPixmap LoadImageResource(int id, QColor transparent) {
     QPixmap picture(QStringLiteral(":/images/%1.xpm").arg(id));
     if (picture.isNull()) return picture;
-    picture.setMask(picture.createMaskFromColor(QColor(255, 255, 255), Qt::MaskInColor));
+    picture.setMask(picture.createMaskFromColor(transparent, Qt::MaskInColor));
     return picture;
 }

@@ -1,0 +1,262 @@
+// The link checker's window.
+#include "ui/skarnel/dlg_main.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QStatusBar>
+#include <QThread>
+#include <QTreeView>
+
+#include "engine/configuration.h"
+#include "engine/results_export.h"
+#include "engine/scan_control.h"
+#include "resources/skarnel/skarnel_resources.h"
+#include "ui/framework/common_dialogs.h"
+#include "ui/framework/image_resources.h"
+#include "ui/framework/qt_text.h"
+#include "ui/framework/run_on_ui_thread.h"
+#include "ui/skarnel/bitmap_button.h"
+#include "ui/skarnel/dlg_about.h"
+#include "ui/skarnel/dlg_options.h"
+#include "ui/skarnel/main_window_layout.h"
+#include "ui/skarnel/results_model.h"
+#include "ui/skarnel/toolbar.h"
+
+namespace {
+
+constexpr wchar_t kReadyText[] = L"Ready";
+constexpr wchar_t kProposedResultsFile[] = L"results.csv";
+
+bool IsHiddenButton(int id) {
+    return id == kIdStartButton || id == kIdOptionsButton || id == kIdEditFileButton;
+}
+
+}  // namespace
+
+CDlgMain::CDlgMain(QWidget* parent)
+    : CDialog(MainDialogTemplate(), parent), m_pathText(kExampleSiteAddress) {
+    BindCommands();
+}
+
+CDlgMain::~CDlgMain() {
+    if (mainWindow == this) mainWindow = nullptr;
+}
+
+void CDlgMain::BindCommands() {
+    // Enter and Esc neither start a scan nor close the window.
+    OnCommand(kIdOk, [] {});
+    OnCommand(kIdCancel, [] {});
+    for (const int id : {kIdStartCommand, kIdStartButton}) OnCommand(id, [] { StartScan(); });
+    OnCommand(kIdStopCommand, [] { StopScan(); });
+    for (const int id : {kIdOptionsMenu, kIdOptionsCommand, kIdOptionsButton}) {
+        OnCommand(id, [this] { OnOptions(); });
+    }
+    OnCommand(kIdBrowseButton, [this] { OnBrowsePath(); });
+    OnCommand(kIdSaveResults, [this] { OnSaveResults(); });
+    OnCommand(kIdExit, [this] { OnExit(); });
+    OnCommand(kIdAboutMenu, [this] { OnAbout(); });
+    // The window manager's menu cannot take the About entry here; its command
+    // still works when sent.
+    OnCommand(kIdSystemAbout, [this] { OnSysCommand(kIdSystemAbout); });
+}
+
+QWidget* CDlgMain::CreateControl(const ControlTemplate& control, QWidget* parent) {
+    if (IsHiddenButton(control.id)) return new CBitmapButton(ToQString(control.text), parent);
+    return CDialog::CreateControl(control, parent);
+}
+
+bool CDlgMain::OnInitDialog() {
+    CDialog::OnInitDialog();
+    setWindowIcon(QIcon(LoadImageResource(kIdProgramIcon)));
+    UseWindowColourBackground();
+    SetUpResultsTable();
+    SetUpHiddenButtons();
+    CreateStatusBar();
+    mainWindow = this;
+    LoadConfiguration(m_options);
+    m_layoutSuspended = false;
+    CreateToolBar();
+    return true;
+}
+
+void CDlgMain::DoDataExchange(bool save) { DdxText(save, kIdPathField, m_pathText); }
+
+void CDlgMain::SetUpResultsTable() {
+    m_resultsTable = Item<QTreeView>(kIdResultsTable);
+    m_results = new CResultsModel(
+        {QIcon(LoadImageResource(kIdOkBitmap)), QIcon(LoadImageResource(kIdErrorBitmap)),
+         QIcon(LoadImageResource(kIdSkippedBitmap))},
+        this);
+    m_resultsTable->setModel(m_results);
+    m_resultsTable->setIconSize(QSize(16, 16));
+    QHeaderView* header = m_resultsTable->header();
+    header->setStretchLastSection(false);
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    header->setSectionsMovable(false);
+    for (int column = 0; column < kResultColumnCount; ++column) {
+        m_resultsTable->setColumnWidth(column,
+                                       kResultColumnWidths[static_cast<std::size_t>(column)]);
+    }
+    connect(header, &QHeaderView::sectionClicked, this,
+            [this](int column) { SortResultsByColumn(column); });
+}
+
+void CDlgMain::SetUpHiddenButtons() {
+    m_startButton = Item<CBitmapButton>(kIdStartButton);
+    m_optionsButton = Item<CBitmapButton>(kIdOptionsButton);
+    m_editFileButton = Item<CBitmapButton>(kIdEditFileButton);
+    m_startButton->SetBitmap(kIdStartBitmap);
+    m_optionsButton->SetBitmap(kIdOptionsBitmap);
+    m_editFileButton->SetBitmap(kIdEditFileBitmap);
+}
+
+void CDlgMain::CreateStatusBar() {
+    m_statusBar = new QStatusBar(ClientArea());
+    m_statusBar->setSizeGripEnabled(false);
+    m_statusLabel = new QLabel(m_statusBar);
+    m_statusBar->addWidget(m_statusLabel, 1);
+    const QSize client = ClientArea()->size();
+    m_statusBar->setGeometry(
+        InitialStatusBarRect(client.width(), client.height(), m_statusBar->sizeHint().height()));
+    m_statusBar->show();
+    SetStatusText(kReadyText);
+}
+
+bool CDlgMain::CreateToolBar() {
+    auto* toolBar = new COOBmpToolBar(ClientArea());
+    if (!toolBar->Create(ClientArea(), kIdToolBarWindow) ||
+        !toolBar->LoadToolBar(MainToolBar(), SkarnelStrings())) {
+        delete toolBar;
+        return false;
+    }
+    const QColor white(255, 255, 255);
+    using Kind = COOBmpToolBar::ImageKind;
+    for (const Kind kind : {Kind::kHot, Kind::kNormal, Kind::kDisabled}) {
+        toolBar->SetImageSource(kIdToolBarStrip, kind, white, COOBmpToolBar::ImageSet::kSmall);
+    }
+    toolBar->LoadImages();
+    toolBar->SetTextLabels(true);
+    connect(toolBar, &COOExToolBar::CommandSent, this,
+            [this](int command) { SendCommand(command); });
+    m_toolBar = toolBar;
+    return true;
+}
+
+void CDlgMain::OnSize(int cx, int cy) {
+    if (m_layoutSuspended) return;
+    QWidget* path = GetDlgItem(kIdPathField);
+    QWidget* browse = GetDlgItem(kIdBrowseButton);
+    const MainWindowLayout current{path->geometry(), browse->geometry(), m_resultsTable->geometry(),
+                                   m_statusBar->geometry()};
+    const MainWindowLayout next = LayOutMainWindow(current, cx, cy);
+    path->setGeometry(next.pathField);
+    browse->setGeometry(next.browseButton);
+    m_resultsTable->setGeometry(next.resultsTable);
+    m_statusBar->setGeometry(next.statusBar);
+}
+
+void CDlgMain::OnUiThread(const std::function<void()>& call) {
+    // False only when the window is gone; the call then has nothing to act on.
+    (void)RunOnUiThread(this, call);
+}
+
+std::wstring CDlgMain::ReadPathText() {
+    std::wstring text;
+    OnUiThread([&] {
+        DdxText(true, kIdPathField, m_pathText);
+        text = m_pathText;
+    });
+    return text;
+}
+
+void CDlgMain::AppendRow(const ResultRow& row) {
+    OnUiThread([&] { m_results->Append(row); });
+}
+
+int CDlgMain::RowCount() {
+    int count = 0;
+    OnUiThread([&] { count = m_results->rowCount(); });
+    return count;
+}
+
+void CDlgMain::DeleteAllRows() {
+    OnUiThread([&] { m_results->Clear(); });
+}
+
+void CDlgMain::SetStatusText(const std::wstring& text) {
+    OnUiThread([&] { m_statusLabel->setText(ToQString(text)); });
+}
+
+void CDlgMain::SetStartButtonLook(StartButtonLook look) {
+    OnUiThread([&] {
+        const bool start = look == StartButtonLook::kStart;
+        m_startButton->SetBitmap(start ? kIdStartBitmap : kIdStopBitmap);
+        m_startButton->setText(start ? QStringLiteral("Start") : QStringLiteral("Stop"));
+    });
+}
+
+void CDlgMain::ShowMessageBox(const std::wstring& text, const std::wstring& caption) {
+    ::ShowMessageBox(this, text, caption);
+}
+
+void CDlgMain::OnOptions() {
+    CDlgOptions dialog(this);
+    dialog.SetValues(m_options);
+    if (dialog.DoModal() != kIdOk) return;
+    dialog.GetValues(m_options);
+    SaveConfiguration(m_options);
+}
+
+void CDlgMain::OnBrowsePath() {
+    FileDialogRequest request;
+    request.filters = {FileFilter{L"All Files", L"*.*;*.*"}};
+    request.defaultExtension = L"*";
+    request.fileMustExist = true;
+    const std::optional<std::wstring> chosen = ShowOpenFileDialog(this, request);
+    if (!chosen) return;
+    m_pathText = *chosen;
+    DdxText(false, kIdPathField, m_pathText);
+}
+
+void CDlgMain::OnSaveResults() {
+    FileDialogRequest request;
+    request.filters = {FileFilter{L"CSV files", L"*.csv"}, FileFilter{L"All Files", L"*.*"}};
+    request.initialName = kProposedResultsFile;
+    request.defaultExtension = L"csv";
+    request.askBeforeReplacing = true;
+    const std::optional<std::wstring> chosen = ShowSaveFileDialog(this, request);
+    if (!chosen) return;
+    if (!SaveResultsAsCsv(*chosen, m_results->Rows())) {
+        ::ShowMessageBox(this, L"Can't save the results in " + *chosen, L"Error",
+                         MessageIcon::kError);
+    }
+}
+
+void CDlgMain::OnExit() {
+    DdxText(true, kIdPathField, m_pathText);
+    EndDialog(kIdOk);
+}
+
+void CDlgMain::OnClose() { OnExit(); }
+
+void CDlgMain::OnAbout() {
+    CDlgAbout about(this);
+    about.DoModal();
+}
+
+void CDlgMain::OnSysCommand(unsigned command) {
+    if ((command & ~0xFu) == static_cast<unsigned>(kIdSystemAbout)) OnAbout();
+}
+
+void CDlgMain::SortResultsByColumn(int column) { m_results->SortByColumn(column); }
+
+std::optional<std::wstring> CDlgMain::SelectedLocation() const {
+    const QModelIndexList selected = m_resultsTable->selectionModel()->selectedRows();
+    if (selected.isEmpty()) return std::nullopt;
+    return m_results->Rows()[static_cast<std::size_t>(selected.front().row())].location;
+}
+
+std::vector<ResultRow> CDlgMain::Rows() const { return m_results->Rows(); }
+
+std::wstring CDlgMain::StatusText() const { return ToWString(m_statusLabel->text()); }

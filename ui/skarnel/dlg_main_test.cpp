@@ -1,0 +1,351 @@
+// The Skarnel window, real and offscreen: its start state, keys, resizing,
+// scans from the toolbar and the hidden button, the status texts, sorting,
+// saving, browsing, rows from many threads, About and the ways out.
+#include "ui/skarnel/dlg_main.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+#include <atomic>
+#include <map>
+#include <thread>
+
+#include "engine/results_export.h"
+#include "engine/results_table.h"
+#include "engine/scan_control.h"
+#include "engine/scan_seams.h"
+#include "engine/scan_state.h"
+#include "resources/skarnel/skarnel_resources.h"
+#include "ui/framework/qt_text.h"
+#include "ui/skarnel/bitmap_button.h"
+#include "ui/skarnel/main_window_fixture.h"
+#include "ui/skarnel/toolbar.h"
+
+namespace {
+
+using MainWindow = MainWindowFixture;
+
+const std::vector<ResultRow> kSiteRows{
+    {L"/site/index.html", L"OK", L"/site/index.html", ResultIcon::kOk},
+    {L"/site/about.html", L"OK", L"/site/index.html:7", ResultIcon::kOk},
+    {L"/site/missing.html", L"Can't open file", L"/site/index.html:9", ResultIcon::kError},
+    {L"http://example.test/", L"Absolute URL - skipped", L"/site/about.html:3",
+     ResultIcon::kSkipped},
+};
+
+QString FieldText(const CDlgMain& window, int id) { return window.Item<QLineEdit>(id)->text(); }
+
+void TriggerToolBarButton(CDlgMain& window, int command) {
+    QAction* action = window.ToolBar()->ActionFor(command);
+    ASSERT_NE(action, nullptr);
+    QTest::mouseClick(window.ToolBar()->widgetForAction(action), Qt::LeftButton);
+}
+
+void ClickHeader(QTreeView* table, int column) {
+    QHeaderView* header = table->header();
+    const QPoint inside(header->sectionViewportPosition(column) + 5, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, inside);
+}
+
+std::vector<std::wstring> Column(const std::vector<ResultRow>& rows, int column) {
+    std::vector<std::wstring> texts;
+    for (const ResultRow& row : rows) texts.push_back(ColumnText(row, column));
+    return texts;
+}
+
+}  // namespace
+
+TEST_F(MainWindow, OpensReadyWithTheExamplePathAndTheResultColumns) {
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Skarnel"));
+    EXPECT_EQ(m_window->StatusText(), L"Ready");
+    EXPECT_EQ(ToWString(FieldText(*m_window, kIdPathField)), kExampleSiteAddress);
+    EXPECT_EQ(mainWindow, m_window.get());
+    EXPECT_EQ(m_window->focusWidget(), m_window->GetDlgItem(kIdPathField));
+
+    QTreeView* table = m_window->ResultsTable();
+    QAbstractItemModel* model = table->model();
+    ASSERT_EQ(model->columnCount(), 3);
+    const std::vector<std::pair<QString, int>> expected{
+        {"Link", 350}, {"State", 180}, {"Location (file:line)", 350}};
+    for (int column = 0; column < 3; ++column) {
+        EXPECT_EQ(model->headerData(column, Qt::Horizontal).toString(), expected[column].first);
+        EXPECT_EQ(table->columnWidth(column), expected[column].second);
+    }
+    EXPECT_EQ(table->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(table->selectionBehavior(), QAbstractItemView::SelectRows);
+
+    for (const auto& [id, bitmap] : std::map<int, int>{{kIdStartButton, kIdStartBitmap},
+                                                       {kIdOptionsButton, kIdOptionsBitmap},
+                                                       {kIdEditFileButton, kIdEditFileBitmap}}) {
+        auto* button = m_window->Item<CBitmapButton>(id);
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_FALSE(button->isVisible()) << id;
+        EXPECT_EQ(button->Bitmap(), bitmap) << id;
+    }
+}
+
+TEST_F(MainWindow, EnterAndEscapeNeitherScanNorClose) {
+    bool scanned = false;
+    TheScanSeams().runLocalScan = [&scanned] { scanned = true; };
+    QWidget* path = m_window->GetDlgItem(kIdPathField);
+    path->setFocus();
+    QTest::keyClick(path, Qt::Key_Return);
+    QTest::keyClick(path, Qt::Key_Enter);
+    QTest::keyClick(path, Qt::Key_Escape);
+    QTest::keyClick(m_window->ResultsTable(), Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_FALSE(m_window->HasEnded());
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_FALSE(IsScanThreadAlive());
+    EXPECT_FALSE(scanned);
+    EXPECT_EQ(m_window->StatusText(), L"Ready");
+}
+
+TEST_F(MainWindow, ResizingMovesExactlyThePathBrowseTableAndStatusBar) {
+    std::map<QWidget*, QRect> before;
+    for (QWidget* child :
+         m_window->ClientArea()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        before[child] = child->geometry();
+    }
+    QWidget* path = m_window->GetDlgItem(kIdPathField);
+    QWidget* browse = m_window->GetDlgItem(kIdBrowseButton);
+    QWidget* table = m_window->ResultsTable();
+    QWidget* status = m_window->StatusBar();
+
+    m_window->resize(m_window->size() + QSize(240, 130));
+    QApplication::processEvents();
+    const int cx = m_window->ClientArea()->width();
+    const int cy = m_window->ClientArea()->height();
+
+    EXPECT_EQ(browse->geometry(), QRect(cx - 4 - before[browse].width(), before[browse].top(),
+                                        before[browse].width(), before[browse].height()));
+    EXPECT_EQ(path->geometry().left(), before[path].left());
+    EXPECT_EQ(path->geometry().right() + 1, cx - before[browse].width() - 8);
+    const int h = before[status].height();
+    EXPECT_EQ(status->geometry(),
+              QRect(before[status].left(), cy - h - 3, cx - 3 - before[status].left(), h));
+    EXPECT_EQ(table->geometry().topLeft(), before[table].topLeft());
+    EXPECT_EQ(table->geometry().right() + 1, cx - 8);
+    EXPECT_EQ(table->geometry().bottom() + 1, cy - h - 4);
+
+    for (const auto& [child, rect] : before) {
+        if (child == path || child == browse || child == table || child == status) continue;
+        EXPECT_EQ(child->geometry(), rect) << child->metaObject()->className();
+    }
+}
+
+TEST_F(MainWindow, StartFromTheToolBarFillsTheTableInOrder) {
+    FakeLocalScan(kSiteRows);
+    m_window->Item<QLineEdit>(kIdPathField)->setText("/site/index.html");
+    TriggerToolBarButton(*m_window, kIdStartCommand);
+    ASSERT_TRUE(WaitForScanEnd());
+    EXPECT_EQ(m_window->Rows(), kSiteRows);
+    EXPECT_EQ(m_window->StatusText(), L"Total links found: 4, errors: 1");
+    EXPECT_EQ(m_window->PathText(), L"/site/index.html");
+    EXPECT_EQ(m_window->StartButton()->Bitmap(), kIdStartBitmap);
+    EXPECT_EQ(m_window->StartButton()->text(), QStringLiteral("Start"));
+}
+
+TEST_F(MainWindow, StartFromTheHiddenButtonClearsTheLastScansRows) {
+    FakeLocalScan(kSiteRows);
+    m_window->Item<QLineEdit>(kIdPathField)->setText("/site/index.html");
+    m_window->StartButton()->click();
+    ASSERT_TRUE(WaitForScanEnd());
+    m_window->StartButton()->click();
+    ASSERT_TRUE(WaitForScanEnd());
+    EXPECT_EQ(m_window->Rows(), kSiteRows);
+    EXPECT_EQ(m_window->StatusText(), L"Total links found: 4, errors: 1");
+}
+
+TEST_F(MainWindow, StatusAndStartButtonFollowAScanThroughStartAgainAndStop) {
+    FakeLocalScan({kSiteRows[0], kSiteRows[2]}, /*hold=*/true);
+    m_window->Item<QLineEdit>(kIdPathField)->setText("/site/index.html");
+    m_window->SendCommand(kIdStartCommand);
+    ASSERT_TRUE(ServeEventsUntil([&] { return m_window->Rows().size() == 2; }));
+    EXPECT_EQ(m_window->StatusText(), L"Checking /site/index.html...");
+    EXPECT_EQ(m_window->StartButton()->Bitmap(), kIdStopBitmap);
+    EXPECT_EQ(m_window->StartButton()->text(), QStringLiteral("Stop"));
+
+    m_window->SendCommand(kIdStartCommand);
+    ASSERT_EQ(m_dialogs.Messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.Messages()[0],
+              (RecordedMessage{L"Scan process is in progress.", L"Skarnel", MessageIcon::kNone}));
+    EXPECT_EQ(m_window->Rows().size(), 2u);
+
+    TriggerToolBarButton(*m_window, kIdStopCommand);
+    EXPECT_EQ(m_window->StatusText(), L"Total links found: 2, errors: 1");
+    EXPECT_EQ(m_window->StartButton()->Bitmap(), kIdStartBitmap);
+    ReleaseScan();
+    ASSERT_TRUE(WaitForScanEnd());
+    EXPECT_EQ(m_window->StatusText(), L"Total links found: 2, errors: 1");
+}
+
+TEST_F(MainWindow, HeaderClickSortsAscendingByCodeUnitsAndKeepsTheSelection) {
+    const std::vector<std::wstring> states{L"OK",
+                                           L"Empty file",
+                                           L"Connection error. No response from server.",
+                                           L"404 Not Found",
+                                           L"Absolute URL - skipped",
+                                           L"Can't open file",
+                                           L"200 OK",
+                                           L"Connection error. Can't create socket.",
+                                           L"301 Moved Permanently => http://h/b/",
+                                           L"Connection error. Can't connect to the server."};
+    for (std::size_t i = 0; i < states.size(); ++i) {
+        m_window->AppendRow(
+            ResultRow{L"link" + std::to_wstring(i), states[i], L"loc", ResultIcon::kOk});
+    }
+    QTreeView* table = m_window->ResultsTable();
+    table->setCurrentIndex(table->model()->index(3, 0));  // "404 Not Found"
+
+    ClickHeader(table, 1);
+    EXPECT_EQ(Column(m_window->Rows(), 1),
+              (std::vector<std::wstring>{
+                  L"200 OK", L"301 Moved Permanently => http://h/b/", L"404 Not Found",
+                  L"Absolute URL - skipped", L"Can't open file",
+                  L"Connection error. Can't connect to the server.",
+                  L"Connection error. Can't create socket.",
+                  L"Connection error. No response from server.", L"Empty file", L"OK"}));
+    ASSERT_EQ(m_window->SelectedLocation(), std::optional<std::wstring>(L"loc"));
+    EXPECT_EQ(table->selectionModel()->selectedRows().front().row(), 2);
+
+    // Every click sorts ascending again; "10" comes before "9", capitals before small letters.
+    m_window->AppendRow(ResultRow{L"link10", L"zz", L"loc", ResultIcon::kOk});
+    ClickHeader(table, 0);
+    ClickHeader(table, 0);
+    const std::vector<std::wstring> links = Column(m_window->Rows(), 0);
+    EXPECT_EQ(links[1], L"link1");
+    EXPECT_EQ(links[2], L"link10");
+    EXPECT_EQ(links.back(), L"link9");
+}
+
+TEST_F(MainWindow, SaveResultsWritesTheTableAsCsv) {
+    for (const ResultRow& row : kSiteRows) m_window->AppendRow(row);
+    m_window->AppendRow(
+        ResultRow{L"http://h/a,b", L"404 Not Found", L"http://h/\"q\":2", ResultIcon::kError});
+    const std::wstring target = m_appData.WidePathOf("results.csv");
+    m_dialogs.AnswerNextFileDialog(target);
+    m_window->MenuAction(kIdSaveResults)->trigger();
+
+    ASSERT_EQ(m_dialogs.FileDialogs().size(), 1u);
+    const RecordedFileDialog& asked = m_dialogs.FileDialogs()[0];
+    EXPECT_EQ(asked.kind, FileDialogKind::kSave);
+    EXPECT_EQ(asked.request.initialName, L"results.csv");
+    EXPECT_TRUE(m_dialogs.Messages().empty());
+    EXPECT_EQ(m_appData.Read("results.csv"), ResultsAsCsv(m_window->Rows()));
+    EXPECT_NE(m_appData.Read("results.csv")
+                  .find("\"http://h/a,b\",404 Not Found,\"http://h/\"\"q\"\":2\"\r\n"),
+              std::string::npos);
+}
+
+TEST_F(MainWindow, SaveResultsThatCannotCreateTheFileSaysSoAndKeepsTheTable) {
+    for (const ResultRow& row : kSiteRows) m_window->AppendRow(row);
+    m_dialogs.AnswerNextFileDialog(m_appData.WidePathOf("no such folder/results.csv"));
+    m_window->SendCommand(kIdSaveResults);
+    ASSERT_EQ(m_dialogs.Messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.Messages()[0].caption, L"Error");
+    EXPECT_EQ(m_dialogs.Messages()[0].icon, MessageIcon::kError);
+    EXPECT_EQ(m_window->Rows(), kSiteRows);
+
+    // Cancelling the save dialog writes nothing and says nothing.
+    m_window->SendCommand(kIdSaveResults);
+    EXPECT_EQ(m_dialogs.Messages().size(), 1u);
+}
+
+TEST_F(MainWindow, BrowseReplacesThePathAndCancelKeepsIt) {
+    m_dialogs.AnswerNextFileDialog(L"/srv/www/site/index.html");
+    QTest::mouseClick(m_window->GetDlgItem(kIdBrowseButton), Qt::LeftButton);
+    EXPECT_EQ(FieldText(*m_window, kIdPathField), QStringLiteral("/srv/www/site/index.html"));
+    EXPECT_EQ(m_window->PathText(), L"/srv/www/site/index.html");
+
+    m_dialogs.AnswerNextFileDialog(std::nullopt);
+    m_window->SendCommand(kIdBrowseButton);
+    EXPECT_EQ(FieldText(*m_window, kIdPathField), QStringLiteral("/srv/www/site/index.html"));
+
+    ASSERT_EQ(m_dialogs.FileDialogs().size(), 2u);
+    const FileDialogRequest& request = m_dialogs.FileDialogs()[0].request;
+    EXPECT_EQ(m_dialogs.FileDialogs()[0].kind, FileDialogKind::kOpen);
+    EXPECT_EQ(request.filters, (std::vector<FileFilter>{{L"All Files", L"*.*;*.*"}}));
+    EXPECT_TRUE(request.fileMustExist);
+    EXPECT_EQ(m_dialogs.FileDialogs()[0].owner, m_window.get());
+}
+
+TEST_F(MainWindow, RowsFromManyThreadsArriveInFullWhileTheUiThreadIsBusy) {
+    constexpr int kThreads = 8;
+    constexpr int kRowsEach = 150;
+    std::atomic<int> finished{0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < kThreads; ++t) {
+        workers.emplace_back([t, &finished] {
+            for (int i = 0; i < kRowsEach; ++i) {
+                const std::string n = std::to_string(t) + "/" + std::to_string(i);
+                AddWebResult("http://h/" + n, i % 2 ? "404 Not Found" : "200 OK", "http://h/:" + n);
+            }
+            ++finished;
+        });
+    }
+    // The UI thread is busy for a while and serves nothing meanwhile.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(m_window->Rows().size(), 0u);
+    ASSERT_TRUE(ServeEventsUntil([&] { return finished == kThreads; }));
+    for (std::thread& worker : workers) worker.join();
+
+    const std::vector<ResultRow> rows = m_window->Rows();
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(kThreads * kRowsEach));
+    std::vector<int> next(kThreads, 0);
+    for (const ResultRow& row : rows) {
+        const std::wstring n = row.link.substr(std::wstring(L"http://h/").size());
+        const int t = std::stoi(n);
+        const int i = std::stoi(n.substr(n.find(L'/') + 1));
+        EXPECT_EQ(i, next[t]++) << "rows of one thread arrive in the order it added them";
+        EXPECT_EQ(row.location, L"http://h/:" + n);
+        EXPECT_EQ(row.state, i % 2 ? L"404 Not Found" : L"200 OK");
+        EXPECT_EQ(row.icon, i % 2 ? ResultIcon::kError : ResultIcon::kOk);
+    }
+}
+
+TEST_F(MainWindow, ExitAndCloseReadThePathAndEndTheWindow) {
+    m_window->Item<QLineEdit>(kIdPathField)->setText("/typed/path.html");
+    m_window->MenuAction(kIdExit)->trigger();
+    EXPECT_TRUE(m_window->HasEnded());
+    EXPECT_EQ(m_window->result(), kIdOk);
+    EXPECT_EQ(m_window->PathText(), L"/typed/path.html");
+
+    auto second = std::make_unique<CDlgMain>();
+    second->Create();
+    second->show();
+    second->Item<QLineEdit>(kIdPathField)->setText("/closed.html");
+    EXPECT_TRUE(second->close());
+    EXPECT_TRUE(second->HasEnded());
+    EXPECT_EQ(second->result(), kIdOk);
+    EXPECT_EQ(second->PathText(), L"/closed.html");
+    second.reset();
+    mainWindow = m_window.get();
+}
+
+TEST_F(MainWindow, AboutFromTheHelpMenuAndTheSystemCommandShowsTheSameBox) {
+    std::vector<QString> seen;
+    const auto readAndClose = [&seen](QWidget* dialog) {
+        QString texts = dialog->windowTitle();
+        for (QLabel* label : dialog->findChildren<QLabel*>()) texts += "|" + label->text();
+        seen.push_back(texts);
+        QTest::mouseClick(static_cast<CDialog*>(dialog)->GetDlgItem(kIdOk), Qt::LeftButton);
+    };
+    WhenModalDialogOpens(readAndClose);
+    m_window->MenuAction(kIdAboutMenu)->trigger();
+    WhenModalDialogOpens(readAndClose);
+    m_window->SendCommand(kIdSystemAbout);
+
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0], seen[1]);
+    EXPECT_TRUE(seen[0].startsWith("About Skarnel|")) << seen[0].toStdString();
+    EXPECT_TRUE(seen[0].contains("|Skarnel Version 1.2|")) << seen[0].toStdString();
+}

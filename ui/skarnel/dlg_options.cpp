@@ -1,0 +1,66 @@
+// The Options dialog.
+#include "ui/skarnel/dlg_options.h"
+
+#include "resources/skarnel/skarnel_resources.h"
+#include "ui/framework/common_dialogs.h"
+
+CDlgOptions::CDlgOptions(QWidget* parent) : CDialog(OptionsDialogTemplate(), parent) {
+    OnCommand(kIdBrowseEditor, [this] { OnBrowseEditor(); });
+    OnCommand(kIdUseExternalEditor, [this] { OnUseExternalEditor(); });
+}
+
+void CDlgOptions::SetValues(const ScanOptions& options) {
+    m_checkImages = options.checkImages;
+    m_checkAllTags = options.checkAllTags;
+    m_editorCommand = options.editorCommand;
+    m_checkExternalUrls = options.checkExternalUrls;
+    m_useExternalEditor = options.useExternalEditor;
+    m_scanPageOnly = options.scanPageOnly;
+}
+
+void CDlgOptions::GetValues(ScanOptions& options) const {
+    options.checkImages = m_checkImages;
+    options.checkAllTags = m_checkAllTags;
+    options.editorCommand = m_editorCommand;
+    options.checkExternalUrls = m_checkExternalUrls;
+    options.useExternalEditor = m_useExternalEditor;
+    options.scanPageOnly = m_scanPageOnly;
+}
+
+bool CDlgOptions::OnInitDialog() {
+    CDialog::OnInitDialog();
+    EnableEditorControls();
+    UpdateData(false);
+    return true;
+}
+
+void CDlgOptions::DoDataExchange(bool save) {
+    DdxCheck(save, kIdCheckImages, m_checkImages);
+    DdxCheck(save, kIdCheckAllTags, m_checkAllTags);
+    DdxText(save, kIdEditorCommand, m_editorCommand);
+    DdxCheck(save, kIdCheckExternalUrls, m_checkExternalUrls);
+    DdxCheck(save, kIdUseExternalEditor, m_useExternalEditor);
+    DdxCheck(save, kIdScanPageOnly, m_scanPageOnly);
+}
+
+void CDlgOptions::OnUseExternalEditor() {
+    UpdateData(true);
+    EnableEditorControls();
+}
+
+void CDlgOptions::OnBrowseEditor() {
+    // Programs here carry no extension of their own, so every file is offered.
+    FileDialogRequest request;
+    request.filters = {FileFilter{L"Applications", L"*"}};
+    request.fileMustExist = true;
+    const std::optional<std::wstring> chosen = ShowOpenFileDialog(this, request);
+    if (!chosen) return;
+    m_editorCommand = *chosen;
+    UpdateData(false);
+}
+
+void CDlgOptions::EnableEditorControls() {
+    const bool enabled = m_useExternalEditor != 0;
+    GetDlgItem(kIdEditorCommand)->setEnabled(enabled);
+    GetDlgItem(kIdBrowseEditor)->setEnabled(enabled);
+}
