@@ -49,13 +49,17 @@ ResultIcon LocalStateIcon(std::wstring_view state) {
 }
 
 void AddWebResult(std::string_view link, std::string_view state, std::string_view location) {
+    AddWebResult(link, state, std::wstring_view(Widen(location)));
+}
+
+void AddWebResult(std::string_view link, std::string_view state, std::wstring_view location) {
     ScanState& scan = TheScanState();
     // The row lock keeps one row's columns and its error count together while
     // up to ten workers add rows.
     SemaphoreHold hold(scan.rowLock);
     const ResultIcon icon = WebStateIcon(state);
     if (icon == ResultIcon::kError) ++scan.errorCount;
-    AppendRow(Widen(link), Widen(state), Widen(location), icon);
+    AppendRow(Widen(link), Widen(state), std::wstring(location), icon);
 }
 
 void AddLocalResult(const std::wstring& link, const std::wstring& state,

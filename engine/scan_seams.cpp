@@ -1,12 +1,16 @@
 // The seams' defaults: the real checks and real threads.
 #include "engine/scan_seams.h"
 
+#include "engine/local_scan.h"
+#include "engine/web_crawl.h"
 #include "platform/thread.h"
 
 namespace {
 
 ScanSeams DefaultSeams() {
     ScanSeams seams;
+    seams.fetchPage = FetchPage;
+    seams.runLocalScan = RunLocalScan;
     seams.startThread = StartDetachedThread;
     return seams;
 }

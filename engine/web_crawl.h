@@ -3,10 +3,24 @@
 // status line alone. Both run to their end on the calling thread.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 // A state text is held in 256 bytes: 255 characters at most.
 inline constexpr std::size_t kMaxStateLength = 255;
 
+inline constexpr char kNoSocketState[] = "Connection error. Can't create socket.";
+inline constexpr char kNoConnectionState[] = "Connection error. Can't connect to the server.";
+inline constexpr char kNoResponseState[] = "Connection error. No response from server.";
+
 void FetchPage(const std::string& address, const std::string& location);
+
+// The location is bytes when the link was found in a web page and wide when
+// it was found in a local page, whose path may hold any character.
 void CheckExternalLink(const std::string& address, const std::string& location);
+void CheckExternalLink(const std::string& address, const std::wstring& location);
+
+// The State of a fetched page: the status text, and for a 301 the
+// " => " suffix with the Location header's value; at most 255 characters.
+[[nodiscard]] std::string PageStateText(std::string_view firstBlock);
