@@ -1,0 +1,229 @@
+// The local site scan on real files: states, depth-first row order,
+// first-location-wins, text mode, options, Stop, and sites that never end.
+#include "engine/local_scan.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/scan_control.h"
+#include "engine/scan_state.h"
+#include "testing/gate.h"
+#include "testing/scan_fixture.h"
+#include "testing/temp_folder.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+
+std::string Page(const std::string& body) { return "<html>\n" + body + "\n</html>\n"; }
+
+std::string Link(const std::string& target) { return "<a href=\"" + target + "\">x</a>\n"; }
+
+class LocalScan : public ScanFixture {
+protected:
+    std::wstring P(std::string_view relative) const { return m_site.WidePathOf(relative); }
+
+    std::wstring At(std::string_view page, int line) const {
+        return P(page) + L":" + std::to_wstring(line);
+    }
+
+    // Link, State and Location of every row, in table order.
+    std::vector<std::vector<std::wstring>> Rows() const {
+        std::vector<std::vector<std::wstring>> rows;
+        for (const ResultRow& row : m_window.Rows())
+            rows.push_back({row.link, row.state, row.location});
+        return rows;
+    }
+
+    void Scan(std::string_view start) { ScanAndWait(P(start)); }
+
+    TempFolder m_site;
+};
+
+using Row = std::vector<std::wstring>;
+
+TEST_F(LocalScan, MissingStartFileGivesOneRowAndTotals) {
+    Scan("missing.html");
+    EXPECT_THAT(Rows(), ElementsAre(Row{P("missing.html"), L"Can't open file", P("missing.html")}));
+    EXPECT_EQ(m_window.StatusText(), L"Total links found: 1, errors: 1");
+    EXPECT_EQ(m_window.Look(), StartButtonLook::kStart);
+}
+
+TEST_F(LocalScan, EmptyPathGivesOneCantOpenRow) {
+    ScanAndWait(L"");
+    EXPECT_THAT(Rows(), ElementsAre(Row{L"", L"Can't open file", L""}));
+}
+
+TEST_F(LocalScan, StatesOfFilesThatAreNotScanned) {
+    m_site.Put("index.html", Page(Link("empty.html") + Link("pic.png") + Link("CAPS.html") +
+                                  Link("late.html") + Link("sub/")));
+    m_site.Put("empty.html", "");
+    m_site.Put("pic.png", "\x89PNG <a href=\"never.html\">");
+    m_site.Put("CAPS.html", "<HTML> <a href=\"never.html\"> </HTML>");
+    m_site.Put("late.html", "<!--" + std::string(1100, '-') + "--><html> <a href=\"never.html\">");
+    m_site.Put("sub/x.html", "x");
+    Scan("index.html");
+    EXPECT_THAT(Rows(), ElementsAre(Row{P("index.html"), L"OK", P("index.html")},
+                                    Row{P("empty.html"), L"Empty file", At("index.html", 2)},
+                                    Row{P("pic.png"), L"OK", At("index.html", 3)},
+                                    Row{P("CAPS.html"), L"OK", At("index.html", 4)},
+                                    Row{P("late.html"), L"OK", At("index.html", 5)},
+                                    Row{P("sub/"), L"Can't open file", At("index.html", 6)}));
+    EXPECT_EQ(m_window.StatusText(), L"Total links found: 6, errors: 2");
+}
+
+TEST_F(LocalScan, DepthFirstOrderEachFileOnceAtItsFirstLocation) {
+    m_site.Put("a.html", Page(Link("b.html") + Link("c.html") + Link("a.html") + Link("d.html")));
+    m_site.Put("b.html", Page(Link("d.html") + Link("a.html")));
+    m_site.Put("c.html", Page(Link("b.html")));
+    m_site.Put("d.html", "plain");
+    Scan("a.html");
+    EXPECT_THAT(Rows(), ElementsAre(Row{P("a.html"), L"OK", P("a.html")},
+                                    Row{P("b.html"), L"OK", At("a.html", 2)},
+                                    Row{P("d.html"), L"OK", At("b.html", 2)},
+                                    Row{P("c.html"), L"OK", At("a.html", 3)}));
+}
+
+TEST_F(LocalScan, LinksResolveAgainstTheirOwnPageAndKeepTheirText) {
+    m_site.Put("index.html", Page(Link("sub/page.html") + Link("x.html") + Link("#top") +
+                                  Link("mailto:a@b") + Link("x.html?q=1#f")));
+    m_site.Put("sub/page.html", Page(Link("x.html") + Link("../x.html")));
+    m_site.Put("sub/x.html", "sub x");
+    m_site.Put("x.html", "top x");
+    Scan("index.html");
+    EXPECT_THAT(Rows(),
+                ElementsAre(Row{P("index.html"), L"OK", P("index.html")},
+                            Row{P("sub/page.html"), L"OK", At("index.html", 2)},
+                            Row{P("sub/x.html"), L"OK", At("sub/page.html", 2)},
+                            Row{P("sub/../x.html"), L"OK", At("sub/page.html", 3)},
+                            Row{P("x.html"), L"OK", At("index.html", 3)},
+                            Row{P("x.html?q=1#f"), L"Can't open file", At("index.html", 6)}));
+}
+
+TEST_F(LocalScan, TextModeAndZeroBytes) {
+    // CR LF is read as LF, and each block counts only up to its first zero byte.
+    m_site.Put("index.html", "<html>\r\n\r\n" + Link("a.html") +
+                                 std::string("\0 <a href=\"hidden.html\">", 24) +
+                                 std::string(1100, ' ') + "\r\n" + Link("b.html"));
+    m_site.Put("a.html", "a");
+    m_site.Put("b.html", "b");
+    Scan("index.html");
+    EXPECT_THAT(Rows(), ElementsAre(Row{P("index.html"), L"OK", P("index.html")},
+                                    Row{P("a.html"), L"OK", At("index.html", 3)},
+                                    Row{P("b.html"), L"OK", At("index.html", 5)}));
+}
+
+TEST_F(LocalScan, AbsoluteLinksAreSkippedOncePerOccurrence) {
+    m_site.Put("index.html",
+               Page(Link("http://example.invalid/") + Link("http://example.invalid/")));
+    Scan("index.html");
+    EXPECT_THAT(
+        Rows(),
+        ElementsAre(
+            Row{P("index.html"), L"OK", P("index.html")},
+            Row{L"http://example.invalid/", L"Absolute URL - skipped", At("index.html", 2)},
+            Row{L"http://example.invalid/", L"Absolute URL - skipped", At("index.html", 3)}));
+    EXPECT_EQ(m_window.Rows()[1].icon, ResultIcon::kSkipped);
+    EXPECT_EQ(m_window.StatusText(), L"Total links found: 3, errors: 0");
+}
+
+TEST_F(LocalScan, PageOnlyChecksTheStartPagesLinksWithoutScanningThem) {
+    m_window.Options().scanPageOnly = 1;
+    m_site.Put("index.html", Page(Link("a.html") + Link("gone.html")));
+    m_site.Put("a.html", Page(Link("b.html")));
+    m_site.Put("b.html", "b");
+    Scan("index.html");
+    EXPECT_THAT(Rows(), ElementsAre(Row{P("index.html"), L"OK", P("index.html")},
+                                    Row{P("a.html"), L"OK", At("index.html", 2)},
+                                    Row{P("gone.html"), L"Can't open file", At("index.html", 3)}));
+}
+
+TEST_F(LocalScan, NamesWithBlanksHashesAndHighBytes) {
+    m_site.Put("index.html", Page(Link("my page.html") + Link("a#b.html") +
+                                  Link("caf\xc3\xa9.html") + Link("raw\xe9.html")));
+    m_site.Put("my page.html", "1");
+    m_site.Put("a#b.html", "2");
+    m_site.Put("caf\xc3\xa9.html", "3");
+    m_site.Put("raw\xe9.html", "4");
+    Scan("index.html");
+    ASSERT_EQ(m_window.Rows().size(), 5u);
+    for (const ResultRow& row : m_window.Rows()) EXPECT_EQ(row.state, L"OK") << row.link.size();
+}
+
+TEST_F(LocalScan, AChainOfAHundredThousandPagesEndsInOrder) {
+    constexpr int kPages = 100000;
+    for (int i = 0; i < kPages; ++i) {
+        m_site.Put("p" + std::to_string(i) + ".html",
+                   i + 1 < kPages ? "<html>" + Link("p" + std::to_string(i + 1) + ".html") : "end");
+    }
+    Scan("p0.html");
+    const std::vector<ResultRow> rows = m_window.Rows();
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(kPages));
+    for (int i : {0, 1, 50000, kPages - 1}) {
+        EXPECT_EQ(rows[i].link, P("p" + std::to_string(i) + ".html"));
+        EXPECT_EQ(rows[i].state, L"OK");
+    }
+}
+
+TEST_F(LocalScan, FoldersLinkingEachOtherStopAtTheLengthLimit) {
+    m_site.Put("a/index.html", Page(Link("../b/index.html")));
+    m_site.Put("b/index.html", Page(Link("../a/index.html")));
+    Scan("a/index.html");
+    const std::vector<ResultRow> rows = m_window.Rows();
+    ASSERT_GE(rows.size(), 3u);
+    EXPECT_EQ(rows.back().state, L"Can't open file");
+    // The walk ends where the path grows too long to open.
+    EXPECT_GT(rows.back().link.size(), 4000u);
+    for (std::size_t i = 0; i + 1 < rows.size(); ++i) EXPECT_EQ(rows[i].state, L"OK") << i;
+}
+
+// Holds the scan thread inside its third row until the test opens the gate.
+class GatedWindow : public HeadlessWindow {
+public:
+    Gate m_gate;
+
+protected:
+    void OnRowAppended(const ResultRow&) override {
+        if (++m_rowsSeen == 3) m_gate.Pass();
+    }
+
+private:
+    int m_rowsSeen = 0;
+};
+
+class LocalScanStop : public LocalScan {
+protected:
+    GatedWindow m_gated;
+};
+
+TEST_F(LocalScanStop, OpensNoFileAfterStopButStillReportsAbsoluteLinks) {
+    for (int i = 0; i < 10; ++i) {
+        m_site.Put(
+            "p" + std::to_string(i) + ".html",
+            "<html>" + Link("p" + std::to_string(i + 1) + ".html") + Link("http://abs.invalid/"));
+    }
+    mainWindow = &m_gated;
+    m_gated.SetPathText(P("p0.html"));
+    StartScan();
+    ASSERT_TRUE(m_gated.m_gate.WaitForWaiting(1, std::chrono::seconds(30)));
+    StopScan();
+    m_gated.m_gate.Open();
+    WaitForScanEnd();
+    const std::wstring abs = L"http://abs.invalid/";
+    const std::wstring skipped = L"Absolute URL - skipped";
+    std::vector<Row> rows;
+    for (const ResultRow& row : m_gated.Rows()) rows.push_back({row.link, row.state, row.location});
+    EXPECT_THAT(
+        rows,
+        ElementsAre(Row{P("p0.html"), L"OK", P("p0.html")},
+                    Row{P("p1.html"), L"OK", At("p0.html", 1)},
+                    Row{P("p2.html"), L"OK", At("p1.html", 1)}, Row{abs, skipped, At("p2.html", 2)},
+                    Row{abs, skipped, At("p1.html", 2)}, Row{abs, skipped, At("p0.html", 2)}));
+    EXPECT_EQ(m_gated.StatusText(), L"Total links found: 6, errors: 0");
+    EXPECT_EQ(m_gated.Look(), StartButtonLook::kStart);
+}
+
+}  // namespace
