@@ -1,0 +1,218 @@
+// The web crawl against real sockets: a scripted server on a loopback address
+// of the test's own, and one crawl of an unmodified nginx.
+#include "engine/web_crawl.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/scan_control.h"
+#include "engine/scan_state.h"
+#include "platform/text_codec.h"
+#include "testing/loopback_address.h"
+#include "testing/nginx_server.h"
+#include "testing/scan_fixture.h"
+#include "testing/scripted_http_server.h"
+#include "testing/temp_folder.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
+using ::testing::UnorderedElementsAreArray;
+using Row = std::vector<std::wstring>;
+
+std::string A(const std::string& target) { return "<a href=\"" + target + "\">x</a>\n"; }
+
+TEST(PageStateText, MovedPermanentlyAloneGetsTheLocationSuffix) {
+    EXPECT_EQ(PageStateText("HTTP/1.1 301 Moved Permanently\r\nLocation: http://s/new/\r\n\r\n"),
+              "301 Moved Permanently =>  http://s/new/");
+    EXPECT_EQ(PageStateText("HTTP/1.1 302 Found\r\nLocation: http://s/new/\r\n\r\n"), "302 Found");
+    // No line end inside the first block, a lower-case header, an empty value: no suffix.
+    EXPECT_EQ(PageStateText("HTTP/1.1 301 Moved\r\nLocation: http://s/ne"), "301 Moved");
+    EXPECT_EQ(PageStateText("HTTP/1.1 301 Moved\r\nlocation: http://s/\r\n"), "301 Moved");
+    EXPECT_EQ(PageStateText("HTTP/1.1 301 Moved\r\nLocation:\r\n"), "301 Moved");
+}
+
+TEST(PageStateText, NeverLongerThan255) {
+    const std::string state =
+        PageStateText("HTTP/1.1 301 Moved\r\nLocation: /" + std::string(100000, 'x') + "\r\n\r\n");
+    EXPECT_EQ(state.size(), kMaxStateLength);
+    EXPECT_TRUE(state.starts_with("301 Moved =>  /xxx"));
+}
+
+class WebCrawl : public ScanFixture {
+protected:
+    std::vector<Row> Rows() const {
+        std::vector<Row> rows;
+        for (const ResultRow& row : m_window.Rows())
+            rows.push_back({row.link, row.state, row.location});
+        return rows;
+    }
+
+    std::wstring U(const std::string& path) const { return Widen(m_server.Url(path)); }
+    std::wstring At(const std::string& path, int line) const {
+        return U(path) + L":" + std::to_wstring(line);
+    }
+
+    ScriptedHttpServer m_server{LoopbackAddressForTest()};
+};
+
+TEST_F(WebCrawl, CrawlsTheFolderAndChecksEverythingElseOncePerOccurrence) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    m_server.SetResponse("/dir/", HtmlPage("200 OK", " " + A("page.html") + A("/top.html") +
+                                                         A(m_server.Url("/dir/sub/x.html")) +
+                                                         A(m_server.Url("/out.html")) +
+                                                         A(m_server.Url("/out.html")) + A("#frag") +
+                                                         A("https://secure/") + A("mailto:a@b")));
+    m_server.SetResponse("/dir/page.html", HtmlPage("200 OK", " " + A("/dir/") + A("page.html")));
+    m_server.SetResponse("/top.html", HtmlPage("200 OK", " " + A("out.html")));
+    m_server.SetResponse("/dir/sub/x.html", HtmlPage("200 OK", "no links"));
+    m_server.SetResponse("/out.html", HtmlPage("200 OK", "outside"));
+    ScanAndWait(U("/dir/"));
+    EXPECT_THAT(Rows(), UnorderedElementsAre(Row{U("/dir/"), L"200 OK", U("/dir/")},
+                                             Row{U("/dir/page.html"), L"200 OK", At("/dir/", 1)},
+                                             Row{U("/top.html"), L"200 OK", At("/dir/", 2)},
+                                             Row{U("/dir/sub/x.html"), L"200 OK", At("/dir/", 3)},
+                                             Row{U("/out.html"), L"200 OK", At("/dir/", 4)},
+                                             Row{U("/out.html"), L"200 OK", At("/dir/", 5)}));
+    // The page first met as an external link is never crawled afterwards.
+    const std::vector<std::string> paths = m_server.RequestedPaths();
+    EXPECT_EQ(std::count(paths.begin(), paths.end(), "/out.html"), 2);
+    EXPECT_EQ(std::count(paths.begin(), paths.end(), "/dir/"), 1);
+    EXPECT_EQ(m_window.StatusText(), L"Total links found: 6, errors: 0");
+}
+
+TEST_F(WebCrawl, ErrorAndRedirectPagesStillYieldTheirLinks) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    m_server.SetResponse(
+        "/", HtmlPage("200 OK", " " + A("gone.html") + A("moved.html") + A("found.html")));
+    m_server.SetResponse("/gone.html", HtmlPage("404 Not Found", " " + A("from404.html")));
+    m_server.SetResponse(
+        "/moved.html",
+        Reply("HTTP/1.1 301 Moved Permanently\r\nLocation: " + m_server.Url("/new/") +
+              "\r\nContent-Type: text/html\r\n\r\n " + A("from301.html")));
+    m_server.SetResponse("/found.html", Reply("HTTP/1.1 302 Found\r\nLocation: /new/\r\n\r\n"));
+    m_server.SetResponse("/from404.html", HtmlPage("200 OK", ""));
+    m_server.SetResponse("/from301.html", HtmlPage("200 OK", ""));
+    ScanAndWait(U("/"));
+    EXPECT_THAT(
+        Rows(),
+        UnorderedElementsAre(
+            Row{U("/"), L"200 OK", U("/")}, Row{U("/gone.html"), L"404 Not Found", At("/", 1)},
+            Row{U("/moved.html"), L"301 Moved Permanently =>  " + U("/new/"), At("/", 2)},
+            Row{U("/found.html"), L"302 Found", At("/", 3)},
+            Row{U("/from404.html"), L"200 OK", At("/gone.html", 1)},
+            Row{U("/from301.html"), L"200 OK", At("/moved.html", 1)}));
+    EXPECT_EQ(m_window.StatusText(), L"Total links found: 6, errors: 1");
+}
+
+TEST_F(WebCrawl, AnImageInTheFolderIsFetchedThroughTheQueueWithoutLinks) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    m_window.Options().checkImages = 1;
+    m_server.SetResponse("/", HtmlPage("200 OK", " <img src=\"pic.png\"> "));
+    m_server.SetResponse("/pic.png", Reply("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\n\r\n"
+                                           "<a href=\"never.html\"> "));
+    ScanAndWait(U("/"));
+    EXPECT_THAT(Rows(), UnorderedElementsAre(Row{U("/"), L"200 OK", U("/")},
+                                             Row{U("/pic.png"), L"200 OK", At("/", 1)}));
+}
+
+TEST_F(WebCrawl, PageOnlyExtractsTheStartPageAlone) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    m_window.Options().scanPageOnly = 1;
+    m_server.SetResponse("/", HtmlPage("200 OK", " " + A("a.html")));
+    m_server.SetResponse("/a.html", HtmlPage("200 OK", " " + A("b.html")));
+    ScanAndWait(U("/"));
+    EXPECT_THAT(Rows(), UnorderedElementsAre(Row{U("/"), L"200 OK", U("/")},
+                                             Row{U("/a.html"), L"200 OK", At("/", 1)}));
+}
+
+TEST_F(WebCrawl, NeverMoreThanTenConnectionsAtOnce) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    std::string links;
+    for (int i = 0; i < 25; ++i) links += A("p" + std::to_string(i) + ".html");
+    m_server.SetResponse("/", HtmlPage("200 OK", " " + links));
+    ScriptedResponse slow = HtmlPage("200 OK", "slow");
+    slow.chunks.front().pauseBefore = std::chrono::milliseconds(300);
+    m_server.SetDefaultResponse(slow);
+    ScanAndWait(U("/"));
+    EXPECT_EQ(m_window.Rows().size(), 26u);
+    EXPECT_LE(m_server.MostConnectionsAtOnce(), kMaxWorkers);
+    EXPECT_GE(m_server.MostConnectionsAtOnce(), 2u);
+}
+
+TEST_F(WebCrawl, ConnectionErrorsBecomeStates) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    ScanAndWait(L"https://" + Widen(m_server.Address()) + L"/");
+    EXPECT_THAT(Rows(), ElementsAre(Row{L"https://" + Widen(m_server.Address()) + L"/",
+                                        L"Connection error. Can't connect to the server.",
+                                        L"https://" + Widen(m_server.Address()) + L"/"}));
+    ScanAndWait(L"http://" + Widen(m_server.Address()) + L":80/");
+    EXPECT_EQ(m_window.Rows().at(0).state, L"Connection error. Can't connect to the server.");
+    m_server.SetResponse("/", Reply(""));
+    ScanAndWait(U("/"));
+    EXPECT_EQ(m_window.Rows().at(0).state, L"Connection error. No response from server.");
+}
+
+TEST_F(WebCrawl, NothingHappensAfterStop) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    TheScanState().scanRunning = false;
+    FetchPage(m_server.Url("/"), "here");
+    CheckExternalLink(m_server.Url("/"), std::string("here"));
+    EXPECT_THAT(m_window.Rows(), IsEmpty());
+    EXPECT_THAT(m_server.Requests(), IsEmpty());
+}
+
+TEST_F(WebCrawl, LocalPagesCheckTheirWebLinksWhenAsked) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    TempFolder site;
+    // A path with a character beyond one byte keeps it in the location.
+    const std::string page = "p\xc4\x81ge.html";
+    site.Put(page, "<html>\n" + A(m_server.Url("/ok.html")) + A(m_server.Url("/missing.html")));
+    m_server.SetResponse("/ok.html", HtmlPage("200 OK", " " + A("never.html")));
+    m_window.Options().checkExternalUrls = 1;
+    ScanAndWait(site.WidePathOf(page));
+    const std::wstring path = site.WidePathOf(page);
+    EXPECT_THAT(Rows(),
+                ElementsAre(Row{path, L"OK", path}, Row{U("/ok.html"), L"200 OK", path + L":2"},
+                            Row{U("/missing.html"), L"404 Not Found", path + L":3"}));
+    EXPECT_THAT(m_server.RequestedPaths(), ElementsAre("/ok.html", "/missing.html"));
+}
+
+class WebCrawlNginx : public ScanFixture {};
+
+TEST_F(WebCrawlNginx, CrawlsARealServerBothWithAndWithoutKeepAlive) {
+    TempFolder site;
+    site.Put("index.html", "<html>\n" + A("a.html") + A("sub/b.html") + A("gone.html") +
+                               "<img src=\"pic.png\">\n</html>\n");
+    site.Put("a.html", "<html>\n" + A("index.html") + "</html>\n");
+    site.Put("sub/b.html", "<html>\n" + A("/a.html") + A("c.html") + "</html>\n");
+    site.Put("sub/c.html", "<html>c</html>\n");
+    site.Put("pic.png", std::string("\x89PNG\r\n\x1a\n", 8));
+    for (const NginxConnections mode :
+         {NginxConnections::kKeepAlive, NginxConnections::kCloseEach}) {
+        NginxServer nginx(LoopbackAddressForTest(static_cast<unsigned>(mode)), site.Path(), mode);
+        SKIP_WITHOUT_PORT_80(nginx);
+        ASSERT_TRUE(nginx.IsListening()) << nginx.Failure();
+        const std::wstring root = L"http://" + Widen(nginx.Address()) + L"/";
+        ScanAndWait(root + L"index.html");
+        std::vector<Row> rows;
+        for (const ResultRow& row : m_window.Rows())
+            rows.push_back({row.link, row.state, row.location});
+        const std::wstring index = root + L"index.html";
+        EXPECT_THAT(rows, UnorderedElementsAreArray(std::vector<Row>{
+                              {index, L"200 OK", index},
+                              {root + L"a.html", L"200 OK", index + L":2"},
+                              {root + L"sub/b.html", L"200 OK", index + L":3"},
+                              {root + L"gone.html", L"404 Not Found", index + L":4"},
+                              {root + L"pic.png", L"200 OK", index + L":5"},
+                              {root + L"sub/c.html", L"200 OK", root + L"sub/b.html:3"}}));
+    }
+}
+
+}  // namespace
