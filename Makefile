@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 TEST_JOBS ?= 4
 
-.PHONY: setup build run demo test test-asan test-tsan format
+.PHONY: setup build run demo test test-asan test-tsan bench format
 
 setup:
 	@scripts/setup
@@ -40,6 +40,12 @@ test-tsan: setup
 	    CMAKE_FLAGS="-DSKARNEL_SANITIZE=thread -DSKARNEL_BUILD_BENCH=OFF -DSKARNEL_BUILD_GUI=OFF"
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	    ctest --test-dir build-tsan --output-on-failure -j $(TEST_JOBS) --timeout 900 -L 'platform|engine|testing|cli'
+
+# Every benchmark in build/bench, medians of three runs each.
+BENCH_FLAGS ?= --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+bench: build
+	@for program in $(BUILD)/bench/*_bench; do \
+	    echo "== $$program"; $$program $(BENCH_FLAGS) || exit 1; done
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i
