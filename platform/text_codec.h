@@ -25,3 +25,11 @@
 // UTF-8 decoding. A byte that does not start a valid sequence becomes the wide
 // character of the same code, so no byte is ever lost.
 [[nodiscard]] std::wstring FromUtf8(std::string_view bytes);
+
+// Appends the UTF-8 encoding of a Unicode scalar value to out.
+void AppendUtf8(std::string& out, char32_t c);
+
+// Length of the valid UTF-8 sequence at the start of bytes (not empty), 0 if
+// there is none (overlong forms, surrogates and values above U+10FFFF are not
+// valid); the decoded code point goes to *decoded.
+[[nodiscard]] std::size_t DecodeUtf8Sequence(std::string_view bytes, char32_t* decoded);

@@ -9,6 +9,8 @@ constexpr wchar_t kReplacement = 0xFFFD;
 
 bool IsScalarValue(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
 
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -27,8 +29,6 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-// Length of the valid UTF-8 sequence at the start of bytes, 0 if there is none;
-// the decoded code point goes to *decoded.
 std::size_t DecodeUtf8Sequence(std::string_view bytes, char32_t* decoded) {
     const auto lead = static_cast<unsigned char>(bytes[0]);
     std::size_t length = 0;
@@ -60,8 +60,6 @@ std::size_t DecodeUtf8Sequence(std::string_view bytes, char32_t* decoded) {
     *decoded = c;
     return length;
 }
-
-}  // namespace
 
 std::wstring Widen(std::string_view bytes) {
     std::wstring text(bytes.size(), L'\0');
