@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "platform/child_process.h"
+#include "testing/loopback_address.h"
+#include "testing/scripted_http_server.h"
 #include "testing/temp_folder.h"
 
 namespace {
@@ -126,4 +128,194 @@ TEST(SkarnelCli, NeverWritesTheConfigurationFile) {
     CliProgram fresh;
     (void)fresh.Run({"--images", "missing"});
     EXPECT_FALSE(fresh.Folder().Exists(fresh.ConfigurationFile()));
+}
+
+namespace {
+
+// The rows of the sample site with the default options, for a start page
+// given as site + "index.html".
+std::string SampleSiteRows(const std::string& site) {
+    const std::string rows[][4] = {
+        {"index.html", "OK", "index.html", "ok"},
+        {"about.html", "OK", "index.html:13", "ok"},
+        {"menu/breads.html", "OK", "about.html:14", "ok"},
+        {"menu/cakes.html", "OK", "menu/breads.html:15", "ok"},
+        {"menu/birthday.html", "Can't open file", "menu/cakes.html:12", "error"},
+        {"http://127.0.0.2/orders/cakes", "Absolute URL - skipped", "menu/cakes.html:13",
+         "skipped"},
+        {"menu/../logo.png", "OK", "menu/cakes.html:9", "ok"},
+        {"menu/seasonal.html", "Empty file", "menu/breads.html:16", "error"},
+        {"menu/rye.gif", "OK", "menu/breads.html:12", "ok"},
+        {"menu/sourdough.png", "Can't open file", "menu/breads.html:13", "error"},
+        {"logo.png", "OK", "about.html:9", "ok"},
+        {"team.jpg", "Can't open file", "about.html:12", "error"},
+        {"contact.html", "Can't open file", "index.html:16", "error"},
+        {"http://127.0.0.2/orders/", "Absolute URL - skipped", "index.html:23", "skipped"},
+    };
+    std::string text;
+    for (const auto& [link, state, location, icon] : rows) {
+        // Absolute web links stand as written; files are resolved under the site.
+        const std::string shownLink = link.starts_with("http:") ? link : site + link;
+        text += shownLink + "\t" + state + "\t" + site + location + "\t" + icon + "\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST(SkarnelCli, SampleSiteListsEveryLinkDepthFirstThenTheTotals) {
+    CliProgram program;
+    const std::string site = std::string(SKARNEL_SAMPLE_SITE) + "/";
+    const ProgramRun run = program.Run({site + "index.html"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output, SampleSiteRows(site) + "Total links found: 14, errors: 5\n");
+    EXPECT_EQ(run.error, "");
+}
+
+TEST(SkarnelCli, EmptyPathIsScannedLikeAnEmptyField) {
+    CliProgram program;
+    const ProgramRun run = program.Run({""});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output, "\tCan't open file\t\terror\nTotal links found: 1, errors: 1\n");
+}
+
+TEST(SkarnelCli, ExitsZeroWhenNoRowIsAnError) {
+    CliProgram program;
+    const TempFolder& folder = program.Folder();
+    folder.Put("site/index.html", "<html>\n<a href=\"a.html\">A</a> <a href=\"http://x/\">X</a>\n");
+    folder.Put("site/a.html", "plain text");
+    const std::string index = folder.PathOf("site/index.html").string();
+    const std::string a = folder.PathOf("site/a.html").string();
+    const ProgramRun run = program.Run({index});
+    EXPECT_EQ(run.status, 0) << run.error;
+    EXPECT_EQ(run.output, index + "\tOK\t" + index + "\tok\n" + a + "\tOK\t" + index +
+                              ":2\tok\nhttp://x/\tAbsolute URL - skipped\t" + index +
+                              ":2\tskipped\nTotal links found: 3, errors: 0\n");
+}
+
+namespace {
+
+// A site whose folder name holds a quote and whose links hold a backslash, a
+// tab, a comma and a line feed: every format has something to escape.
+struct AwkwardSite {
+    explicit AwkwardSite(const TempFolder& folder) {
+        folder.Put("say \"hi\"/index.html",
+                   "<html>\n<a href=\"back\\slash.html\">\n<a href=\"tab\there.html\">\n"
+                   "<a href=\"com,ma.html\">\n<a href=\"two\nlines.html\">\n");
+        folder_ = folder.PathOf("say \"hi\"").string() + "/";
+    }
+    std::string folder_;
+};
+
+}  // namespace
+
+TEST(SkarnelCli, TsvEscapesBackslashTabAndLineFeed) {
+    CliProgram program;
+    const AwkwardSite site(program.Folder());
+    const std::string f = site.folder_;
+    const ProgramRun run = program.Run({"--format", "tsv", f + "index.html"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output,
+              f + "index.html\tOK\t" + f + "index.html\tok\n" +                                //
+                  f + "back\\\\slash.html\tCan't open file\t" + f + "index.html:2\terror\n" +  //
+                  f + "tab\\there.html\tCan't open file\t" + f + "index.html:3\terror\n" +     //
+                  f + "com,ma.html\tCan't open file\t" + f + "index.html:4\terror\n" +         //
+                  f + "two\\nlines.html\tCan't open file\t" + f + "index.html:5\terror\n" +    //
+                  "Total links found: 5, errors: 4\n");
+}
+
+TEST(SkarnelCli, CsvQuotesFieldsAndWritesNoTotals) {
+    CliProgram program;
+    const AwkwardSite site(program.Folder());
+    const std::string q = "\"" + std::string(program.Folder().Path()) + "/say \"\"hi\"\"/";
+    const ProgramRun run = program.Run({"--format=csv", site.folder_ + "index.html"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output,
+              "Link,State,Location (file:line),Icon\r\n" +                                      //
+                  q + "index.html\",OK," + q + "index.html\",ok\r\n" +                          //
+                  q + "back\\slash.html\",Can't open file," + q + "index.html:2\",error\r\n" +  //
+                  q + "tab\there.html\",Can't open file," + q + "index.html:3\",error\r\n" +    //
+                  q + "com,ma.html\",Can't open file," + q + "index.html:4\",error\r\n" +       //
+                  q + "two\nlines.html\",Can't open file," + q + "index.html:5\",error\r\n");
+}
+
+namespace {
+
+// index.html links to b.html (which links to c.html) and shows i.png.
+void PutSmallSite(const TempFolder& folder) {
+    folder.Put("site/index.html", "<html>\n<a href=\"b.html\">B</a>\n<img src=\"i.png\">\n");
+    folder.Put("site/b.html", "<html>\n<a href=\"c.html\">C</a>\n");
+    folder.Put("site/c.html", "C");
+    folder.Put("site/i.png", "PNG");
+}
+
+}  // namespace
+
+TEST(SkarnelCli, CommandLineOptionsOverrideTheConfigurationFile) {
+    CliProgram program;
+    PutSmallSite(program.Folder());
+    // Images off, scan the start page only.
+    program.Folder().Put(program.ConfigurationFile(), "0 0 notepad.exe 0 0 1\r\r\n");
+    const std::string s = program.Folder().PathOf("site").string() + "/";
+
+    const ProgramRun asStored = program.Run({s + "index.html"});
+    EXPECT_EQ(asStored.output, s + "index.html\tOK\t" + s + "index.html\tok\n" + s +
+                                   "b.html\tOK\t" + s +
+                                   "index.html:2\tok\nTotal links found: 2, errors: 0\n");
+
+    const ProgramRun overridden = program.Run({"--images", "--no-page-only", s + "index.html"});
+    EXPECT_EQ(overridden.output,
+              s + "index.html\tOK\t" + s + "index.html\tok\n" +    //
+                  s + "b.html\tOK\t" + s + "index.html:2\tok\n" +  //
+                  s + "c.html\tOK\t" + s + "b.html:2\tok\n" +      //
+                  s + "i.png\tOK\t" + s + "index.html:3\tok\n" +   //
+                  "Total links found: 4, errors: 0\n");
+    EXPECT_EQ(program.Folder().Read(program.ConfigurationFile()), "0 0 notepad.exe 0 0 1\r\r\n");
+}
+
+TEST(SkarnelCli, SaveWritesTheWindowsCsvWhateverTheOutputFormat) {
+    CliProgram program;
+    PutSmallSite(program.Folder());
+    program.Folder().Put("site/c.html", "");
+    const std::string s = program.Folder().PathOf("site").string() + "/";
+    const std::string saved = program.Folder().PathOf("results.csv").string();
+    const ProgramRun run = program.Run({"--format", "json", "--save", saved, s + "index.html"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.output.ends_with("{\"total\":4,\"errors\":1}\n")) << run.output;
+    EXPECT_EQ(program.Folder().Read("results.csv"),
+              "Link,State,Location (file:line)\r\n" +              //
+                  s + "index.html,OK," + s + "index.html\r\n" +    //
+                  s + "b.html,OK," + s + "index.html:2\r\n" +      //
+                  s + "c.html,Empty file," + s + "b.html:2\r\n" +  //
+                  s + "i.png,OK," + s + "index.html:3\r\n");
+}
+
+TEST(SkarnelCli, WebAddressIsCrawled) {
+    ScriptedHttpServer server(LoopbackAddressForTest());
+    SKIP_WITHOUT_PORT_80(server);
+    server.SetResponse("/", HtmlPage("200 OK", "<html>\n<a href=\"gone.html\">gone</a>\n"));
+    CliProgram program;
+    const ProgramRun run = program.Run({server.Url("/")});
+    EXPECT_EQ(run.status, 1) << run.error;
+    EXPECT_EQ(run.output, server.Url("/") + "\t200 OK\t" + server.Url("/") + "\tok\n" +
+                              server.Url("/gone.html") + "\t404 Not Found\t" + server.Url("/") +
+                              ":2\terror\nTotal links found: 2, errors: 1\n");
+}
+
+TEST(SkarnelCli, CtrlCStopsAtOncePrintsTheTotalsAndExits130) {
+    ScriptedHttpServer server(LoopbackAddressForTest());
+    SKIP_WITHOUT_PORT_80(server);
+    server.SetDefaultResponse(NeverAnswer());
+    CliProgram program;
+    const TempFolder& folder = program.Folder();
+    const std::string saved = folder.PathOf("results.csv").string();
+    program.Start({"--progress", "--save", saved, server.Url("/")});
+    ASSERT_TRUE(program.WaitForError("Checking " + server.Url("/") + "...", 30s));
+    ASSERT_TRUE(server.WaitForRequests(1, 30s));
+    program.Interrupt();
+    // The check in flight would wait far longer for its answer.
+    const ProgramRun run = program.Finish(5s);
+    EXPECT_EQ(run.status, 130);
+    EXPECT_EQ(run.output, "Total links found: 0, errors: 0\n");
+    EXPECT_EQ(folder.Read("results.csv"), "Link,State,Location (file:line)\r\n");
 }
