@@ -3,7 +3,6 @@
 
 #include <QTimerEvent>
 
-#include "editor/editor_text.h"
 #include "platform/text_codec.h"
 #include "resources/editor/editor_resources.h"
 #include "ui/framework/common_dialogs.h"
@@ -70,7 +69,8 @@ void CEditorDlg::LoadFile(const std::wstring& path, const std::optional<int>& li
     // A file that does not open leaves the editor empty, without a message.
     if (!LoadFileBytes(path, &bytes)) return;
     m_bKeepLineEnds = NormalizeLineEnds(bytes);
-    m_textField->SetFieldText(FieldTextFromBytes(bytes));
+    m_encoding = DetectTextEncoding(bytes);
+    m_textField->SetFieldText(FieldTextFromBytes(bytes, m_encoding));
     if (line) m_textField->GoToLine(*line);
     m_fileName = LimitUtf8(ToUtf8(ExtractFileName(path)), kMaxFileNameBytes);
     setWindowTitle(ToQString(std::wstring(kEditorCaption) + L" - " + FromUtf8(m_fileName)));
@@ -86,7 +86,7 @@ void CEditorDlg::OnSaveAs() {
     const std::optional<std::wstring> path = ShowSaveFileDialog(this, request);
     if (!path) return;
 
-    std::string bytes = BytesFromFieldText(m_textField->FieldText());
+    std::string bytes = BytesFromFieldText(m_textField->FieldText(), m_encoding);
     if (m_bKeepLineEnds == 0) RestoreLineFeeds(bytes);
     switch (SaveFileBytes(*path, bytes)) {
         case SaveResult::kSaved:

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/editor_text.h"
 #include "editor/line_edit.h"
 #include "ui/framework/dialog.h"
 
@@ -25,6 +26,7 @@ public:
     // 1: saving writes the line ends as the field holds them; 0: the loaded
     // file had no CR, so saving writes each line end as a single LF.
     [[nodiscard]] int KeepLineEnds() const { return m_bKeepLineEnds; }
+    [[nodiscard]] TextEncoding Encoding() const { return m_encoding; }
 
 protected:
     bool OnInitDialog() override;
@@ -40,6 +42,8 @@ private:
 
     QIcon m_icon;
     int m_bKeepLineEnds = 1;
+    // How the loaded file's bytes were read, so saving writes them back alike.
+    TextEncoding m_encoding = TextEncoding::kUtf8;
     CLineEdit* m_textField = nullptr;
     std::vector<std::wstring> m_arguments;
     // The loaded file's name without its folder, UTF-8 of at most 255

@@ -186,6 +186,16 @@ TEST_F(EditorWindow, AddedLinesEndTheWayTheFileEndsItsLines) {
     }
 }
 
+TEST_F(EditorWindow, APageInTheWindowsCodePageShowsItsLettersAndStaysInIt) {
+    OpenFile("old.html", "caf\xE9 \x93quoted\x94\r\n");
+    EXPECT_EQ(m_editor->TextField()->toPlainText(), QString::fromUtf8("café “quoted”\n"));
+    EXPECT_EQ(SaveAs("same.html"), "caf\xE9 \x93quoted\x94\r\n");
+    // Typed through the input method: key clicks carry ASCII only.
+    m_editor->TextField()->moveCursor(QTextCursor::End);
+    m_editor->TextField()->insertPlainText(QString::fromUtf8("€ à"));
+    EXPECT_EQ(SaveAs("typed.html"), "caf\xE9 \x93quoted\x94\r\n\x80 \xE0");
+}
+
 TEST_F(EditorWindow, ShiftEnterIsALineBreakLikeEnter) {
     OpenFile("in.txt", "a\nb");
     QTest::keyClick(m_editor->TextField(), Qt::Key_End, Qt::ControlModifier);

@@ -2,6 +2,7 @@
 #include "editor/editor_text.h"
 
 #include <climits>
+#include <optional>
 
 #include "platform/file.h"
 #include "platform/text_codec.h"
@@ -39,6 +40,53 @@ void AppendCodePoint(char32_t codePoint, std::u16string& text) {
     codePoint -= 0x10000;
     text += static_cast<char16_t>(0xD800 + (codePoint >> 10));
     text += static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
+}
+
+// The characters of the bytes 0x80 to 0x9F in the Windows code page; 0 for
+// the five bytes it leaves undefined, which are shown escaped.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// The character of a byte other than CR and LF; 0 when it has none.
+char16_t Windows1252Character(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F) return kWindows1252High[byte - 0x80];
+    return byte;
+}
+
+// The byte of a character in the Windows code page, if it has one.
+std::optional<char> Windows1252Byte(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+    for (int i = 0; i < 32; ++i) {
+        if (kWindows1252High[i] != 0 && kWindows1252High[i] == c)
+            return static_cast<char>(0x80 + i);
+    }
+    return std::nullopt;
+}
+
+// The characters the field shows for the byte or bytes at bytes[i], other
+// than line ends; returns how many bytes they stand for.
+std::size_t AppendCharacterAt(std::string_view bytes, std::size_t i, TextEncoding encoding,
+                              std::u16string& text) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    if (encoding == TextEncoding::kWindows1252) {
+        const char16_t c = Windows1252Character(byte);
+        text += c != 0 || byte == 0 ? c : EscapedByte(byte);
+        return 1;
+    }
+    char32_t codePoint = 0;
+    const std::size_t length = DecodeUtf8Sequence(bytes.substr(i), &codePoint);
+    if (length == 0) {
+        text += EscapedByte(byte);
+        return 1;
+    }
+    if (FieldAltersCharacter(codePoint)) {
+        AppendEscaped(bytes.substr(i, length), text);
+    } else {
+        AppendCodePoint(codePoint, text);
+    }
+    return length;
 }
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -104,7 +152,21 @@ std::string LimitUtf8(std::string_view text, std::size_t maxBytes) {
     return std::string(text.substr(0, cut));
 }
 
-std::u16string FieldTextFromBytes(std::string_view bytes) {
+TextEncoding DetectTextEncoding(std::string_view bytes) {
+    std::size_t invalidBytes = 0;
+    std::size_t multiByteCharacters = 0;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        char32_t codePoint = 0;
+        const std::size_t length = DecodeUtf8Sequence(bytes.substr(i), &codePoint);
+        if (length == 0) ++invalidBytes;
+        if (length > 1) ++multiByteCharacters;
+        i += length == 0 ? 1 : length;
+    }
+    return invalidBytes > multiByteCharacters ? TextEncoding::kWindows1252 : TextEncoding::kUtf8;
+}
+
+std::u16string FieldTextFromBytes(std::string_view bytes, TextEncoding encoding) {
     std::u16string text;
     text.reserve(bytes.size());
     std::size_t i = 0;
@@ -121,24 +183,13 @@ std::u16string FieldTextFromBytes(std::string_view bytes) {
             text += EscapedByte(kCr);
             ++i;
         } else {
-            char32_t codePoint = 0;
-            const std::size_t length = DecodeUtf8Sequence(bytes.substr(i), &codePoint);
-            if (length == 0) {
-                text += EscapedByte(byte);
-                ++i;
-            } else if (FieldAltersCharacter(codePoint)) {
-                AppendEscaped(bytes.substr(i, length), text);
-                i += length;
-            } else {
-                AppendCodePoint(codePoint, text);
-                i += length;
-            }
+            i += AppendCharacterAt(bytes, i, encoding, text);
         }
     }
     return text;
 }
 
-std::string BytesFromFieldText(std::u16string_view text) {
+std::string BytesFromFieldText(std::u16string_view text, TextEncoding encoding) {
     std::string bytes;
     bytes.reserve(text.size() + text.size() / 8);
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -154,6 +205,9 @@ std::string BytesFromFieldText(std::u16string_view text) {
         } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
             // Half a pair that does not stand for a byte: nothing UTF-8 can hold.
             AppendUtf8(bytes, 0xFFFD);
+        } else if (const std::optional<char> byte =
+                       encoding == TextEncoding::kWindows1252 ? Windows1252Byte(c) : std::nullopt) {
+            bytes += *byte;
         } else {
             AppendUtf8(bytes, c);
         }

@@ -49,15 +49,24 @@ void RestoreLineFeeds(std::string& text);
     return static_cast<char16_t>(0xDC00 + byte);
 }
 
+// How a file's bytes above 0x7F become characters. UTF-8 unless most of
+// them are not valid UTF-8: then the file is taken for a page of the older
+// single-byte Windows code page, so its accented letters and quotes show as
+// they were meant rather than as escapes.
+enum class TextEncoding { kUtf8, kWindows1252 };
+
+[[nodiscard]] TextEncoding DetectTextEncoding(std::string_view bytes);
+
 // The field text for a file's bytes (after NormalizeLineEnds): each CR LF
 // becomes one line break; a lone LF becomes its escape followed by a line
 // break, so it still shows as a line of its own and is saved as a lone LF.
-[[nodiscard]] std::u16string FieldTextFromBytes(std::string_view bytes);
+[[nodiscard]] std::u16string FieldTextFromBytes(std::string_view bytes, TextEncoding encoding);
 
 // The bytes for a field text: each line break becomes CR LF, except the one
 // right after an escaped LF, which that LF already ends; escapes become
-// their bytes; every other character is written as UTF-8.
-[[nodiscard]] std::string BytesFromFieldText(std::u16string_view text);
+// their bytes; every other character is written in the encoding, and as
+// UTF-8 when the encoding has no byte for it.
+[[nodiscard]] std::string BytesFromFieldText(std::u16string_view text, TextEncoding encoding);
 
 // The part of text that selecting line `line` covers, lines counted by LF:
 // line 1 runs from the start to its LF (excluded); a later line from the LF

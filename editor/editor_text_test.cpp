@@ -17,7 +17,8 @@ using namespace std::string_literals;
 // What loading and saving unchanged does to a file's bytes.
 std::string LoadedAndSaved(std::string bytes) {
     const int keepLineEnds = NormalizeLineEnds(bytes);
-    std::string saved = BytesFromFieldText(FieldTextFromBytes(bytes));
+    const TextEncoding encoding = DetectTextEncoding(bytes);
+    std::string saved = BytesFromFieldText(FieldTextFromBytes(bytes, encoding), encoding);
     if (keepLineEnds == 0) RestoreLineFeeds(saved);
     return saved;
 }
@@ -25,7 +26,7 @@ std::string LoadedAndSaved(std::string bytes) {
 // What the field shows for a file's bytes.
 std::u16string Shown(std::string bytes) {
     (void)NormalizeLineEnds(bytes);
-    return FieldTextFromBytes(bytes);
+    return FieldTextFromBytes(bytes, DetectTextEncoding(bytes));
 }
 
 }  // namespace
@@ -112,6 +113,8 @@ TEST(FieldText, LoadingAndSavingUnchangedGivesBackEveryByte) {
         "\n\n\r\n\r",
         "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xC2\xA0 \xEF\xBB\xBF",
         "caf\xE9 \xFF\xFE \x80 \xC3 \xE2\x82 \xF0\x9F\x98",
+        "caf\xE9 \x92quoted\x94 \x81\x8D\x8F\x90\x9D \xA0\r\n",
+        "\xC3\xA9 one valid \xE9 \xE8 two stray",
         "\xC0\xAF \xE0\x80\xAF \xED\xA0\x80 \xF4\x90\x80\x80 \xF8\x88\x80\x80\x80",
         "before\0after\0\0end"s,
         "para\xE2\x80\xA9sep\xE2\x80\xA8line\xEF\xB7\x90\xEF\xB7\x91",
@@ -144,22 +147,38 @@ TEST(FieldText, ShowsLineBreaksAsTheyEndLinesAndOddBytesEscaped) {
               u"a\xDC0D"
               u"b\xDC0D");
     EXPECT_EQ(Shown("caf\xC3\xA9 \xF0\x9F\x98\x80"), u"caf\u00E9 \U0001F600");
-    EXPECT_EQ(Shown("caf\xE9!"), u"caf\xDCE9!");
+    EXPECT_EQ(Shown("caf\xC3\xA9 \xE9!"), u"caf\u00E9 \xDCE9!");
     EXPECT_EQ(Shown("x\xE2\x80\xA9y"), u"x\xDCE2\xDC80\xDCA9y");
     EXPECT_EQ(Shown("a\0b"s), u"a\0b"s);
 }
 
 TEST(FieldText, LineBreaksTheUserAddsAreSavedAsCrLf) {
-    EXPECT_EQ(BytesFromFieldText(u"a\nb"), "a\r\nb");
+    constexpr TextEncoding kUtf8 = TextEncoding::kUtf8;
+    EXPECT_EQ(BytesFromFieldText(u"a\nb", kUtf8), "a\r\nb");
     // The break after a marked lone LF is that LF; one typed after it is new.
-    EXPECT_EQ(BytesFromFieldText(u"a\xDC0A\nb"), "a\nb");
-    EXPECT_EQ(BytesFromFieldText(u"a\xDC0A\n\nb"), "a\n\r\nb");
+    EXPECT_EQ(BytesFromFieldText(u"a\xDC0A\nb", kUtf8), "a\nb");
+    EXPECT_EQ(BytesFromFieldText(u"a\xDC0A\n\nb", kUtf8), "a\n\r\nb");
     // A marked LF whose break was deleted stays in the file.
-    EXPECT_EQ(BytesFromFieldText(u"a\xDC0A"
-                                 u"b"),
-              "a\nb");
+    EXPECT_EQ(BytesFromFieldText(u"a\xDC0A-b", kUtf8), "a\n-b");
     // Half a surrogate pair that no byte stands for is written as U+FFFD.
-    EXPECT_EQ(BytesFromFieldText(u"a\xD800z"), "a\xEF\xBF\xBDz");
+    EXPECT_EQ(BytesFromFieldText(u"a\xD800z", kUtf8), "a\xEF\xBF\xBDz");
+}
+
+TEST(FieldText, PagesInTheWindowsCodePageShowTheirLettersAndQuotes) {
+    EXPECT_EQ(DetectTextEncoding("plain ASCII"), TextEncoding::kUtf8);
+    EXPECT_EQ(DetectTextEncoding("caf\xE9 na\xEFve"), TextEncoding::kWindows1252);
+    // Mostly UTF-8 with one stray byte stays UTF-8.
+    EXPECT_EQ(DetectTextEncoding("caf\xC3\xA9 na\xC3\xAFve \xE9"), TextEncoding::kUtf8);
+
+    EXPECT_EQ(Shown("caf\xE9 \x92quoted\x94 \x80 \xFF"),
+              u"caf\u00E9 \u2019quoted\u201D \u20AC \u00FF");
+    // Bytes the code page leaves undefined are escaped like stray bytes.
+    EXPECT_EQ(Shown("\xE9\x81\x8D\x8F\x90\x9D"), u"\u00E9\xDC81\xDC8D\xDC8F\xDC90\xDC9D");
+
+    // Typed characters go back to the code page where it has them, else UTF-8.
+    constexpr TextEncoding kWindows = TextEncoding::kWindows1252;
+    EXPECT_EQ(BytesFromFieldText(u"\u00E9\u20AC\u2019", kWindows), "\xE9\x80\x92");
+    EXPECT_EQ(BytesFromFieldText(u"\u2192\U0001F600", kWindows), "\xE2\x86\x92\xF0\x9F\x98\x80");
 }
 
 TEST(LineSpanOf, SelectsLinesByLineFeedAsTheLineTableSays) {
