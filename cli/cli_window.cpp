@@ -61,7 +61,7 @@ void CliWindow::Write(std::string_view bytes) {
 // a log file gets readable text. The line is cut to the terminal's width
 // because a line that wraps cannot be drawn over.
 void CliWindow::DrawProgress(std::wstring_view text) {
-    if (!m_progress.enabled || text.empty()) return;
+    if (!m_progress.enabled || text.empty() || text == m_progressText) return;
     std::wstring line(text);
     for (wchar_t& c : line) {
         if (c < L' ') c = L' ';

@@ -2,6 +2,7 @@
 // standard error, and its exit status, for the usual runs and the failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "platform/child_process.h"
 #include "testing/loopback_address.h"
+#include "testing/nginx_server.h"
 #include "testing/scripted_http_server.h"
 #include "testing/temp_folder.h"
 
@@ -318,4 +320,56 @@ TEST(SkarnelCli, CtrlCStopsAtOncePrintsTheTotalsAndExits130) {
     EXPECT_EQ(run.status, 130);
     EXPECT_EQ(run.output, "Total links found: 0, errors: 0\n");
     EXPECT_EQ(folder.Read("results.csv"), "Link,State,Location (file:line)\r\n");
+}
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+}  // namespace
+
+// The web crawl's workers finish in any order, so the rows are compared as a set.
+TEST(SkarnelCli, SampleSiteOverNginx) {
+    NginxServer nginx(LoopbackAddressForTest(), SKARNEL_SAMPLE_SITE);
+    SKIP_WITHOUT_PORT_80(nginx);
+    ASSERT_TRUE(nginx.IsListening()) << nginx.Failure();
+    CliProgram program;
+    const ProgramRun run = program.Run({nginx.Url("/index.html")});
+    EXPECT_EQ(run.status, 1) << run.error;
+    std::vector<std::string> lines = Lines(run.output);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "Total links found: 14, errors: 6");
+    lines.pop_back();
+    std::sort(lines.begin(), lines.end());
+    const std::string refused = "Connection error. Can't connect to the server.";
+    const auto row = [&nginx](const std::string& link, const std::string& state,
+                              const std::string& location, const std::string& icon) {
+        const std::string url = link.starts_with("http:") ? link : nginx.Url("/" + link);
+        return url + "\t" + state + "\t" + nginx.Url("/" + location) + "\t" + icon;
+    };
+    std::vector<std::string> expected = {
+        row("index.html", "200 OK", "index.html", "ok"),
+        row("about.html", "200 OK", "index.html:13", "ok"),
+        row("logo.png", "200 OK", "index.html:10", "ok"),
+        row("menu/breads.html", "200 OK", "index.html:14", "ok"),
+        row("menu/cakes.html", "200 OK", "index.html:15", "ok"),
+        row("contact.html", "404 Not Found", "index.html:16", "error"),
+        row("http://127.0.0.2/orders/", refused, "index.html:23", "error"),
+        row("team.jpg", "404 Not Found", "about.html:12", "error"),
+        row("menu/rye.gif", "200 OK", "menu/breads.html:12", "ok"),
+        row("menu/sourdough.png", "404 Not Found", "menu/breads.html:13", "error"),
+        row("menu/seasonal.html", "200 OK", "menu/breads.html:16", "ok"),
+        row("menu/../logo.png", "200 OK", "menu/cakes.html:9", "ok"),
+        row("menu/birthday.html", "404 Not Found", "menu/cakes.html:12", "error"),
+        row("http://127.0.0.2/orders/cakes", refused, "menu/cakes.html:13", "error"),
+    };
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lines, expected);
 }
