@@ -3,11 +3,12 @@
 // characters, line selection, file names, and loading and saving files.
 //
 // The text field keeps each line break as a paragraph break ('\n' here) and
-// holds UTF-16 characters. A file's bytes reach it as UTF-8; every byte the
-// field could not give back unchanged (a byte that is not valid UTF-8, a CR
-// that does not start a CR LF pair, a character the field would turn into a
-// break) is shown as the lone surrogate U+DC00 + byte. Valid UTF-8 never
-// decodes to a lone surrogate, so saving gives every byte back exactly.
+// holds UTF-16 characters. A file's bytes reach it as UTF-8 (or in the
+// Windows code page, see TextEncoding); every byte the field could not give
+// back unchanged (a byte that is not valid UTF-8, a CR that does not start a
+// CR LF pair, a character the field would turn into a break) is shown as the
+// lone surrogate U+DC00 + byte. No byte sequence decodes to a lone surrogate
+// otherwise, so saving gives every byte back exactly.
 #pragma once
 
 #include <cstddef>
