@@ -140,6 +140,14 @@ TEST_F(EditorWindow, SelectsTheRequestedLineWithTheCaretAtItsEnd) {
     }
     OpenFile("lines.txt", text);
     EXPECT_EQ(Selection(), (std::pair{0, 0}));
+
+    // A line far down is scrolled into view.
+    std::string longText;
+    for (int i = 1; i <= 400; ++i) longText += "line " + std::to_string(i) + "\n";
+    OpenFile("long.txt", longText, {L"300"});
+    CLineEdit* field = m_editor->TextField();
+    EXPECT_EQ(field->textCursor().selectedText(), QString(QChar::ParagraphSeparator) + "line 300");
+    EXPECT_TRUE(field->viewport()->rect().contains(field->cursorRect()));
 }
 
 TEST_F(EditorWindow, AFileWithCrLineEndsOnlyIsAllLineOne) {
@@ -166,6 +174,10 @@ TEST_F(EditorWindow, SavingUnchangedWritesTheLoadedBytesExactly) {
         const std::string name = "out" + std::to_string(n++) + ".txt";
         EXPECT_EQ(SaveAs(name), file) << file;
     }
+
+    // The text after a zero byte is shown, not cut off.
+    OpenFile("zero.txt", "a\0b"s);
+    EXPECT_EQ(m_editor->TextField()->toPlainText(), QString("a") + QChar(0) + QString("b"));
 }
 
 TEST_F(EditorWindow, AddedLinesEndTheWayTheFileEndsItsLines) {
