@@ -22,7 +22,16 @@ demo: setup
 	@cmake --build $(BUILD) --target skarnel-cli
 	@$(BUILD)/bin/skarnel-cli samples/site/index.html; status=$$?; [ $$status -le 1 ]
 
-run: demo
+# Skarnel itself (with ZentribEditor beside it for "Edit file"). Without a
+# display there is no window to open: say so and show the headless demo.
+run: setup
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) >/dev/null
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	    echo "make run: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); running the headless demo instead."; \
+	    $(MAKE) --no-print-directory demo; \
+	else \
+	    cmake --build $(BUILD) --target Skarnel ZentribEditor && $(BUILD)/bin/Skarnel; \
+	fi
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(TEST_JOBS) --timeout 600

@@ -23,6 +23,7 @@
 #include "engine/scan_control.h"
 #include "engine/scan_seams.h"
 #include "engine/scan_state.h"
+#include "platform/text_codec.h"
 #include "resources/skarnel/skarnel_resources.h"
 #include "ui/framework/qt_text.h"
 #include "ui/skarnel/bitmap_button.h"
@@ -53,6 +54,31 @@ void ClickHeader(QTreeView* table, int column) {
     QHeaderView* header = table->header();
     const QPoint inside(header->sectionViewportPosition(column) + 5, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, inside);
+}
+
+// The rows a scan of the sample site gives, in the order the walk adds them.
+std::vector<ResultRow> SampleSiteRows(const std::wstring& site) {
+    const std::wstring s = site + L"/";
+    const ResultIcon ok = ResultIcon::kOk;
+    const ResultIcon error = ResultIcon::kError;
+    const ResultIcon skipped = ResultIcon::kSkipped;
+    return {
+        {s + L"index.html", L"OK", s + L"index.html", ok},
+        {s + L"about.html", L"OK", s + L"index.html:13", ok},
+        {s + L"menu/breads.html", L"OK", s + L"about.html:14", ok},
+        {s + L"menu/cakes.html", L"OK", s + L"menu/breads.html:15", ok},
+        {s + L"menu/birthday.html", L"Can't open file", s + L"menu/cakes.html:12", error},
+        {L"http://127.0.0.2/orders/cakes", L"Absolute URL - skipped", s + L"menu/cakes.html:13",
+         skipped},
+        {s + L"menu/../logo.png", L"OK", s + L"menu/cakes.html:9", ok},
+        {s + L"menu/seasonal.html", L"Empty file", s + L"menu/breads.html:16", error},
+        {s + L"menu/rye.gif", L"OK", s + L"menu/breads.html:12", ok},
+        {s + L"menu/sourdough.png", L"Can't open file", s + L"menu/breads.html:13", error},
+        {s + L"logo.png", L"OK", s + L"about.html:9", ok},
+        {s + L"team.jpg", L"Can't open file", s + L"about.html:12", error},
+        {s + L"contact.html", L"Can't open file", s + L"index.html:16", error},
+        {L"http://127.0.0.2/orders/", L"Absolute URL - skipped", s + L"index.html:23", skipped},
+    };
 }
 
 std::vector<std::wstring> Column(const std::vector<ResultRow>& rows, int column) {
@@ -142,27 +168,27 @@ TEST_F(MainWindow, ResizingMovesExactlyThePathBrowseTableAndStatusBar) {
     }
 }
 
-TEST_F(MainWindow, StartFromTheToolBarFillsTheTableInOrder) {
-    FakeLocalScan(kSiteRows);
-    m_window->Item<QLineEdit>(kIdPathField)->setText("/site/index.html");
+TEST_F(MainWindow, StartFromTheToolBarScansTheSampleSiteIntoTheTableInOrder) {
+    const std::wstring site = Widen(SKARNEL_SAMPLE_SITE);
+    m_window->Item<QLineEdit>(kIdPathField)->setText(ToQString(site + L"/index.html"));
     TriggerToolBarButton(*m_window, kIdStartCommand);
     ASSERT_TRUE(WaitForScanEnd());
-    EXPECT_EQ(m_window->Rows(), kSiteRows);
-    EXPECT_EQ(m_window->StatusText(), L"Total links found: 4, errors: 1");
-    EXPECT_EQ(m_window->PathText(), L"/site/index.html");
+    EXPECT_EQ(m_window->Rows(), SampleSiteRows(site));
+    EXPECT_EQ(m_window->StatusText(), L"Total links found: 14, errors: 5");
+    EXPECT_EQ(m_window->PathText(), site + L"/index.html");
     EXPECT_EQ(m_window->StartButton()->Bitmap(), kIdStartBitmap);
     EXPECT_EQ(m_window->StartButton()->text(), QStringLiteral("Start"));
 }
 
-TEST_F(MainWindow, StartFromTheHiddenButtonClearsTheLastScansRows) {
-    FakeLocalScan(kSiteRows);
-    m_window->Item<QLineEdit>(kIdPathField)->setText("/site/index.html");
+TEST_F(MainWindow, StartFromTheHiddenButtonReplacesTheLastScansRows) {
+    const std::wstring site = Widen(SKARNEL_SAMPLE_SITE);
+    m_window->Item<QLineEdit>(kIdPathField)->setText(ToQString(site + L"/index.html"));
     m_window->StartButton()->click();
     ASSERT_TRUE(WaitForScanEnd());
     m_window->StartButton()->click();
     ASSERT_TRUE(WaitForScanEnd());
-    EXPECT_EQ(m_window->Rows(), kSiteRows);
-    EXPECT_EQ(m_window->StatusText(), L"Total links found: 4, errors: 1");
+    EXPECT_EQ(m_window->Rows(), SampleSiteRows(site));
+    EXPECT_EQ(m_window->StatusText(), L"Total links found: 14, errors: 5");
 }
 
 TEST_F(MainWindow, StatusAndStartButtonFollowAScanThroughStartAgainAndStop) {
