@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QStatusBar>
 #include <QThread>
+#include <QTimer>
 #include <QTreeView>
 
 #include "engine/configuration.h"
@@ -26,6 +27,9 @@ namespace {
 
 constexpr wchar_t kReadyText[] = L"Ready";
 constexpr wchar_t kProposedResultsFile[] = L"results.csv";
+// Rows that arrive within this time are painted together: quick enough to
+// watch them arrive, rare enough that painting never holds a scan back.
+constexpr int kTablePaintDelayMs = 40;
 
 bool IsHiddenButton(int id) {
     return id == kIdStartButton || id == kIdOptionsButton || id == kIdEditFileButton;
@@ -100,6 +104,18 @@ void CDlgMain::SetUpResultsTable() {
     }
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int column) { SortResultsByColumn(column); });
+
+    m_tablePaint = new QTimer(this);
+    m_tablePaint->setSingleShot(true);
+    m_tablePaint->setInterval(kTablePaintDelayMs);
+    connect(m_tablePaint, &QTimer::timeout, this,
+            [this] { m_resultsTable->setUpdatesEnabled(true); });
+}
+
+void CDlgMain::DeferTablePaint() {
+    if (m_tablePaint->isActive()) return;
+    m_resultsTable->setUpdatesEnabled(false);
+    m_tablePaint->start();
 }
 
 void CDlgMain::SetUpHiddenButtons() {
@@ -171,7 +187,10 @@ std::wstring CDlgMain::ReadPathText() {
 }
 
 void CDlgMain::AppendRow(const ResultRow& row) {
-    OnUiThread([&] { m_results->Append(row); });
+    OnUiThread([&] {
+        m_results->Append(row);
+        DeferTablePaint();
+    });
 }
 
 int CDlgMain::RowCount() {

@@ -17,6 +17,7 @@ class COOBmpToolBar;
 class CResultsModel;
 class QLabel;
 class QStatusBar;
+class QTimer;
 class QTreeView;
 
 class CDlgMain : public CDialog, public MainWindowRecord {
@@ -74,6 +75,9 @@ private:
     bool CreateToolBar();
     // Runs call on the UI thread and waits for it.
     void OnUiThread(const std::function<void()>& call);
+    // Holds the table's repainting back for a moment after a row arrives, so
+    // a fast scan is not slowed to one repaint per row.
+    void DeferTablePaint();
 
     ScanOptions m_options;
     QStatusBar* m_statusBar = nullptr;
@@ -82,6 +86,7 @@ private:
     std::wstring m_pathText;
     QTreeView* m_resultsTable = nullptr;
     CResultsModel* m_results = nullptr;
+    QTimer* m_tablePaint = nullptr;
     CBitmapButton* m_startButton = nullptr;
     CBitmapButton* m_optionsButton = nullptr;
     CBitmapButton* m_editFileButton = nullptr;

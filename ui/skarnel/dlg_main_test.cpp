@@ -336,6 +336,9 @@ TEST_F(MainWindow, RowsFromManyThreadsArriveInFullWhileTheUiThreadIsBusy) {
         EXPECT_EQ(row.state, i % 2 ? L"404 Not Found" : L"200 OK");
         EXPECT_EQ(row.icon, i % 2 ? ResultIcon::kError : ResultIcon::kOk);
     }
+    // Painting is only held back for a moment, never left off.
+    EXPECT_TRUE(ServeEventsUntil([&] { return m_window->ResultsTable()->updatesEnabled(); },
+                                 std::chrono::seconds(2)));
 }
 
 TEST_F(MainWindow, ExitAndCloseReadThePathAndEndTheWindow) {
