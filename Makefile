@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 TEST_JOBS ?= 4
 
-.PHONY: setup build run demo test test-asan test-tsan bench format
+.PHONY: setup build run demo test test-asan test-tsan fuzz bench format
 
 setup:
 	@scripts/setup
@@ -49,6 +49,25 @@ test-tsan: setup
 	    CMAKE_FLAGS="-DSKARNEL_SANITIZE=thread -DSKARNEL_BUILD_BENCH=OFF -DSKARNEL_BUILD_GUI=OFF"
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	    ctest --test-dir build-tsan --output-on-failure -j $(TEST_JOBS) --timeout 900 -L 'platform|engine|testing|cli'
+
+# Every fuzz target for FUZZ_SECONDS each (clang, libFuzzer, ASan and UBSan).
+# New inputs go to build-fuzz/corpus; the checked-in seeds in fuzz/corpus are
+# only read. An input that breaks a property is written to fuzz/ as crash-*:
+# add it to that target's fuzz/corpus folder once the fault is mended.
+FUZZ_SECONDS ?= 60
+FUZZ_BUILD ?= build-fuzz
+fuzz: setup
+	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DSKARNEL_BUILD_FUZZ=ON -DSKARNEL_BUILD_GUI=OFF -DSKARNEL_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) --target fuzzers
+	@for program in $(FUZZ_BUILD)/fuzz/*_fuzz; do \
+	    name=$$(basename $$program _fuzz); mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
+	    echo "== $$name: $(FUZZ_SECONDS) s"; \
+	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 $$program \
+	        -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 -artifact_prefix=fuzz/ \
+	        $(FUZZ_BUILD)/corpus/$$name fuzz/corpus/$$name >$(FUZZ_BUILD)/$$name.log 2>&1 \
+	        || { tail -n 40 $(FUZZ_BUILD)/$$name.log; exit 1; }; \
+	    grep -E '^Done [0-9]+ runs' $(FUZZ_BUILD)/$$name.log; done
 
 # Every benchmark in build/bench, medians of three runs each.
 BENCH_FLAGS ?= --benchmark_repetitions=3 --benchmark_report_aggregates_only=true

@@ -192,16 +192,22 @@ std::u16string FieldTextFromBytes(std::string_view bytes, TextEncoding encoding)
 std::string BytesFromFieldText(std::u16string_view text, TextEncoding encoding) {
     std::string bytes;
     bytes.reserve(text.size() + text.size() / 8);
+    // Only an escaped LF ends its own line: the low half of a surrogate pair
+    // can hold the same code unit and must not swallow the break after it.
+    bool afterEscapedLf = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
+        const bool escapedLf = afterEscapedLf;
+        afterEscapedLf = false;
         if (c == u'\n') {
-            if (i == 0 || text[i - 1] != EscapedByte(kLf)) bytes += "\r\n";
+            if (!escapedLf) bytes += "\r\n";
         } else if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             const char32_t high = c - 0xD800;
             const char32_t low = text[++i] - 0xDC00;
             AppendUtf8(bytes, 0x10000 + (high << 10) + low);
         } else if (IsEscape(c)) {
             bytes += static_cast<char>(c - EscapedByte(0));
+            afterEscapedLf = c == EscapedByte(kLf);
         } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
             // Half a pair that does not stand for a byte: nothing UTF-8 can hold.
             AppendUtf8(bytes, 0xFFFD);

@@ -119,6 +119,8 @@ TEST(FieldText, LoadingAndSavingUnchangedGivesBackEveryByte) {
         "before\0after\0\0end"s,
         "para\xE2\x80\xA9sep\xE2\x80\xA8line\xEF\xB7\x90\xEF\xB7\x91",
         "\xED\xB2\x80 looks like an escape once decoded",
+        // U+1F40A: its low surrogate is the code unit of an escaped LF.
+        "croc \xF0\x9F\x90\x8A\r\nnext\xF0\x9F\x90\x8A\n",
     };
     for (const std::string& file : files) EXPECT_EQ(LoadedAndSaved(file), file) << file;
 
@@ -160,6 +162,8 @@ TEST(FieldText, LineBreaksTheUserAddsAreSavedAsCrLf) {
     EXPECT_EQ(BytesFromFieldText(u"a\xDC0A\n\nb", kUtf8), "a\n\r\nb");
     // A marked LF whose break was deleted stays in the file.
     EXPECT_EQ(BytesFromFieldText(u"a\xDC0A-b", kUtf8), "a\n-b");
+    // A surrogate pair whose low half equals that escape ends no line.
+    EXPECT_EQ(BytesFromFieldText(u"\U0001F40A\nb", kUtf8), "\xF0\x9F\x90\x8A\r\nb");
     // Half a surrogate pair that no byte stands for is written as U+FFFD.
     EXPECT_EQ(BytesFromFieldText(u"a\xD800z", kUtf8), "a\xEF\xBF\xBDz");
 }

@@ -1,0 +1,145 @@
+// The response side of the HTTP client over any bytes, fed through a socket
+// whose reads the fuzzer splits. The status text is the first line from its
+// tenth byte; a text body is the same however the bytes arrive, equals a
+// plain decode of the whole response, and a size bound only cuts it short.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "engine/http_client.h"
+#include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_input.h"
+
+namespace {
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+// Plays the bytes after the first block in reads of the lengths a seed
+// gives; never connects anywhere.
+class SplitSocket : public CClientSocket {
+public:
+    SplitSocket(std::string_view rest, std::uint32_t seed) : m_rest(rest), m_state(seed | 1) {}
+
+    std::size_t Receive(char* buffer, std::size_t size, int timeoutMs) override {
+        FUZZ_CHECK(size >= 1 && size <= kBodyReadSize);
+        FUZZ_CHECK(timeoutMs > 0 && timeoutMs <= kBodyReadTimeoutMs);
+        ++m_reads;
+        const std::size_t count = std::min({size, m_rest.size(), NextSplit()});
+        std::memcpy(buffer, m_rest.data(), count);
+        m_rest.remove_prefix(count);
+        return count;
+    }
+
+    [[nodiscard]] std::size_t Reads() const { return m_reads; }
+
+private:
+    // Mostly short reads, now and then a whole one.
+    std::size_t NextSplit() {
+        m_state ^= m_state << 13;
+        m_state ^= m_state >> 17;
+        m_state ^= m_state << 5;
+        return m_state % 8 == 0 ? kBodyReadSize : 1 + m_state % 17;
+    }
+
+    std::string_view m_rest;
+    std::uint32_t m_state;
+    std::size_t m_reads = 0;
+};
+
+bool Has(std::string_view firstBlock, std::string_view mark) {
+    return firstBlock.substr(0, firstBlock.find('\0')).find(mark) != kNone;
+}
+
+std::string PlainStatusText(std::string_view firstBlock) {
+    std::string_view line = firstBlock.substr(0, 100);
+    line = line.substr(0, line.find('\0'));
+    line = line.substr(0, line.find_first_of("\r\n"));
+    return line.size() > 9 ? std::string(line.substr(9)) : std::string();
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// A chunked body decoded from the whole response at once: after the blank
+// line, size lines (line ends and blanks before a size are passed over, an
+// extension ignored) and their data, up to a zero or missing size.
+std::string PlainChunkedDecode(std::string_view response) {
+    std::string body;
+    std::size_t at = response.find("\r\n\r\n");
+    if (at == kNone) return body;
+    at += 4;
+    while (true) {
+        at = response.find_first_not_of("\r\n \t", at);
+        if (at == kNone || HexValue(response[at]) < 0) return body;
+        std::uint64_t size = 0;
+        for (; at < response.size() && HexValue(response[at]) >= 0; ++at) {
+            size = size > (UINT64_MAX >> 4) ? UINT64_MAX : size << 4 | HexValue(response[at]);
+        }
+        if (size == 0) return body;
+        at = response.find('\n', at);
+        if (at == kNone) return body;
+        ++at;
+        const std::size_t count =
+            static_cast<std::size_t>(std::min<std::uint64_t>(size, response.size() - at));
+        body.append(response.substr(at, count));
+        at += count;
+    }
+}
+
+std::string PlainTextBody(std::string_view response, std::size_t maxBytes) {
+    std::string_view text = response.substr(0, maxBytes);
+    const std::size_t headerEnd = text.find("\r\n\r\n");
+    return std::string(headerEnd == kNone ? text : text.substr(headerEnd + 4));
+}
+
+std::string BodyOf(std::string_view firstBlock, std::string_view rest, std::uint32_t seed,
+                   std::size_t maxBytes, std::size_t* reads = nullptr) {
+    SplitSocket socket(rest, seed);
+    BodyLimits limits;
+    limits.maxBytes = maxBytes;
+    std::string body = ReadTextBody(firstBlock, socket, limits);
+    if (reads != nullptr) *reads = socket.Reads();
+    return body;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzInput input(data, size);
+    const auto firstLength = input.Integer<std::size_t>(1, kPageFirstRead);
+    const auto seed = input.Integer<std::uint32_t>();
+    const auto otherSeed = input.Integer<std::uint32_t>();
+    const auto maxBytes = input.Integer<std::size_t>(0, 4096);
+    const std::string response = input.Rest();
+    const std::string_view firstBlock = std::string_view(response).substr(0, firstLength);
+    const std::string_view rest = std::string_view(response).substr(firstBlock.size());
+
+    const std::string status = StatusTextOf(firstBlock);
+    FUZZ_CHECK(status.size() <= kMaxStatusTextLength);
+    FUZZ_CHECK(status == PlainStatusText(firstBlock));
+
+    std::size_t reads = 0;
+    const std::string body = BodyOf(firstBlock, rest, seed, SIZE_MAX, &reads);
+    if (!Has(firstBlock, "ype: text")) {
+        // Not text: nothing is read after the first block.
+        FUZZ_CHECK(body.empty() && reads == 0);
+        return 0;
+    }
+    FUZZ_CHECK(body == BodyOf(firstBlock, rest, otherSeed, SIZE_MAX));
+    const std::string limited = BodyOf(firstBlock, rest, otherSeed, maxBytes);
+    if (Has(firstBlock, "Transfer-Encoding: chunked")) {
+        FUZZ_CHECK(body == PlainChunkedDecode(response));
+        FUZZ_CHECK(limited == body.substr(0, maxBytes));
+    } else {
+        FUZZ_CHECK(body == PlainTextBody(response, SIZE_MAX));
+        FUZZ_CHECK(limited == PlainTextBody(response, maxBytes));
+    }
+    return 0;
+}

@@ -1,0 +1,147 @@
+// The URL functions and the link classifiers' kinds and resolution over any
+// text. The functions only cut and join: each result is a prefix, a suffix or
+// a joining of its inputs as its rule says, the byte and wide versions agree,
+// and a web and a local page resolve a link alike.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/link_classification.h"
+#include "engine/url_functions.h"
+#include "fuzz/fuzz_check.h"
+#include "platform/text_codec.h"
+
+namespace {
+
+template <typename Char>
+constexpr Char kHttp[] = {'h', 't', 't', 'p', ':', '/', '/', 0};
+
+template <typename Char>
+bool IsSeparator(Char c) {
+    return c == Char('/') || c == Char('\\');
+}
+
+template <typename Char>
+using View = std::basic_string_view<Char>;
+
+// Folder: up to and including the last separator, the text itself without
+// one, and text + "/" when the cut leaves only the bare scheme.
+template <typename Char>
+void CheckFolder(View<Char> text, const std::basic_string<Char>& folder) {
+    const View<Char> http(kHttp<Char>);
+    if (folder.size() == text.size() + 1 && folder.back() == Char('/')) {
+        FUZZ_CHECK(View<Char>(folder).substr(0, text.size()) == text);
+        FUZZ_CHECK(text.starts_with(http));
+        for (std::size_t i = http.size(); i < text.size(); ++i) FUZZ_CHECK(!IsSeparator(text[i]));
+        return;
+    }
+    FUZZ_CHECK(text.starts_with(folder));
+    FUZZ_CHECK(folder != http);
+    const View<Char> rest = text.substr(folder.size());
+    for (Char c : rest) FUZZ_CHECK(!IsSeparator(c));
+    if (folder.size() < text.size()) FUZZ_CHECK(!folder.empty() && IsSeparator(folder.back()));
+}
+
+// Host: the text without a leading "http://", cut before its first "/".
+template <typename Char>
+void CheckHost(View<Char> text, const std::basic_string<Char>& host) {
+    View<Char> rest = text;
+    if (rest.starts_with(View<Char>(kHttp<Char>))) rest.remove_prefix(7);
+    FUZZ_CHECK(rest.starts_with(host));
+    FUZZ_CHECK(host.find(Char('/')) == std::basic_string<Char>::npos);
+    FUZZ_CHECK(host.size() == rest.size() || rest[host.size()] == Char('/'));
+}
+
+template <typename Char>
+void CheckFileName(View<Char> text, const std::basic_string<Char>& name) {
+    FUZZ_CHECK(text.ends_with(name));
+    for (Char c : name) FUZZ_CHECK(!IsSeparator(c));
+    if (name.size() < text.size()) FUZZ_CHECK(IsSeparator(text[text.size() - name.size() - 1]));
+}
+
+void CheckByteFunctions(std::string_view text) {
+    const std::string folder = GetUrlFolder(text);
+    const std::string host = GetUrlHost(text);
+    const std::string path = GetUrlRequestPath(text);
+    CheckFolder(text, folder);
+    CheckHost(text, host);
+    // Host and request path split the address without losing a byte; an
+    // address without a path asks for "/".
+    const std::string_view rest = text.starts_with(kHttp<char>) ? text.substr(7) : text;
+    if (host.size() == rest.size()) {
+        FUZZ_CHECK(path == "/");
+    } else {
+        FUZZ_CHECK(host + path == rest);
+    }
+    // The wide versions follow the same rules, character for character.
+    const std::wstring wide = Widen(text);
+    FUZZ_CHECK(GetUrlFolderW(wide) == Widen(folder));
+    FUZZ_CHECK(GetUrlHostW(wide) == Widen(host));
+    CheckFileName<wchar_t>(wide, GetUrlFileNameW(wide));
+}
+
+// Wide text with characters beyond the byte range: two input bytes each.
+std::wstring WideFromPairs(std::string_view bytes) {
+    std::wstring wide;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        wide += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
+    }
+    return wide;
+}
+
+void CheckWideFunctions(std::wstring_view text) {
+    CheckFolder(text, GetUrlFolderW(text));
+    CheckHost(text, GetUrlHostW(text));
+    CheckFileName(text, GetUrlFileNameW(text));
+}
+
+LinkKind PlainKind(std::string_view value) {
+    if (value.starts_with("http:")) return LinkKind::kAbsoluteWeb;
+    for (std::string_view ignored : {"https:", "mailto:", "javascript:"}) {
+        if (value.starts_with(ignored)) return LinkKind::kIgnored;
+    }
+    if (value == "/" || value.starts_with('#')) return LinkKind::kIgnored;
+    return value.starts_with('/') ? LinkKind::kRootRelative : LinkKind::kRelative;
+}
+
+// A link resolves by joining: the host or folder of its base, then the value
+// unchanged. A local page resolves it as a web page does, minus the scheme of
+// a root-relative result.
+void CheckResolution(std::string_view value, const std::string& base) {
+    const LinkKind kind = KindOfLink(value);
+    FUZZ_CHECK(kind == PlainKind(value));
+    if (kind != LinkKind::kRelative && kind != LinkKind::kRootRelative) return;
+    const std::string url = ResolveWebLink(value, kind, base);
+    FUZZ_CHECK(url.ends_with(value));
+    const std::string front = url.substr(0, url.size() - value.size());
+    const std::wstring path = ResolveLocalLink(value, kind, Widen(base));
+    if (kind == LinkKind::kRootRelative) {
+        FUZZ_CHECK(front == "http://" + GetUrlHost(base));
+        FUZZ_CHECK(path == Widen(url.substr(7)));
+        return;
+    }
+    FUZZ_CHECK(path == Widen(url));
+    if (base.ends_with('/')) {
+        FUZZ_CHECK(front == base);
+    } else {
+        FUZZ_CHECK(front == GetUrlFolder(base));
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    CheckByteFunctions(input);
+    CheckWideFunctions(WideFromPairs(input));
+    // The input up to its first line feed is the base, the rest the link.
+    const std::size_t split = input.find('\n');
+    if (split != std::string_view::npos) {
+        CheckResolution(input.substr(split + 1), std::string(input.substr(0, split)));
+    } else {
+        CheckResolution(input, "http://server/dir/page.html");
+    }
+    return 0;
+}
