@@ -33,6 +33,8 @@ QMessageBox::Icon QtIcon(MessageIcon icon) {
 void ShowRealMessageBox(QWidget* owner, const std::wstring& text, const std::wstring& caption,
                         MessageIcon icon) {
     QMessageBox box(QtIcon(icon), ToQString(caption), ToQString(text), QMessageBox::Ok, owner);
+    // Texts may carry paths and addresses: show them as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

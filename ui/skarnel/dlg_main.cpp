@@ -131,6 +131,8 @@ void CDlgMain::CreateStatusBar() {
     m_statusBar = new QStatusBar(ClientArea());
     m_statusBar->setSizeGripEnabled(false);
     m_statusLabel = new QLabel(m_statusBar);
+    // Addresses from pages may hold "<": never read them as markup.
+    m_statusLabel->setTextFormat(Qt::PlainText);
     m_statusBar->addWidget(m_statusLabel, 1);
     const QSize client = ClientArea()->size();
     m_statusBar->setGeometry(
