@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "engine/web_crawl.h"
-#include "platform/process_memory.h"
 #include "platform/text_codec.h"
 #include "testing/loopback_address.h"
+#include "testing/memory_bound.h"
 #include "testing/scan_fixture.h"
 #include "testing/scripted_http_server.h"
 
@@ -23,18 +23,12 @@ using ::testing::UnorderedElementsAre;
 using Row = std::vector<std::wstring>;
 using std::chrono::milliseconds;
 
-constexpr std::size_t kMiB = 1024 * 1024;
 constexpr std::string_view kTextHeaders = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
 
 std::string A(const std::string& target) { return "<a href=\"" + target + "\">x</a>\n"; }
 
 class HostileServer : public ScanFixture {
 protected:
-    void SetUp() override {
-        ScanFixture::SetUp();
-        m_peakBefore = PeakResidentBytes();
-    }
-
     std::vector<Row> Rows() const {
         std::vector<Row> rows;
         for (const ResultRow& row : m_window.Rows())
@@ -42,15 +36,12 @@ protected:
         return rows;
     }
 
-    // How far the process's peak memory rose during the test.
-    std::size_t PeakGrowth() const { return PeakResidentBytes() - m_peakBefore; }
-
     std::wstring U(const std::string& path) const { return Widen(m_server.Url(path)); }
     std::wstring At(const std::string& path, int line) const {
         return U(path) + L":" + std::to_wstring(line);
     }
 
-    std::size_t m_peakBefore = 0;
+    PeakMemoryWatch m_memory;
     ScriptedHttpServer m_server{LoopbackAddressForTest()};
 };
 
@@ -103,7 +94,7 @@ TEST_F(HostileServer, EveryMisbehaviourEndsInAWholeRow) {
             Row{U("/trickle.html"), L"200 OK", At("/", 7)},
             Row{U("/trickled.html"), L"200 OK", At("/trickle.html", 1)}));
     EXPECT_EQ(m_window.StatusText(), L"Total links found: 12, errors: 2");
-    EXPECT_LT(PeakGrowth(), 256 * kMiB);
+    EXPECT_LT(m_memory.Growth(), MemoryBound(64 * kMiB));
 }
 
 TEST_F(HostileServer, EndlessBodyStopsAtItsBoundWithMemoryBounded) {
@@ -120,7 +111,7 @@ TEST_F(HostileServer, EndlessBodyStopsAtItsBoundWithMemoryBounded) {
                             Row{start, L"200 OK", start},
                             Row{Widen(server.Url("/first.html")), L"200 OK", start + L":1"}));
     // The body is held to 64 MiB; without a bound the server would go on for minutes.
-    EXPECT_LT(PeakGrowth(), 768 * kMiB);
+    EXPECT_LT(m_memory.Growth(), MemoryBound(160 * kMiB));
 }
 
 TEST_F(HostileServer, TwoHundredThousandLinksToOneAddressGiveAsManyRows) {
@@ -146,7 +137,7 @@ TEST_F(HostileServer, TwoHundredThousandLinksToOneAddressGiveAsManyRows) {
         seenLine[line] = true;
     }
     EXPECT_EQ(m_window.StatusText(), L"Total links found: 200001, errors: 200000");
-    EXPECT_LT(PeakGrowth(), 512 * kMiB);
+    EXPECT_LT(m_memory.Growth(), MemoryBound(400 * kMiB));
 }
 
 }  // namespace
