@@ -1,6 +1,7 @@
 // The Skarnel window, real and offscreen: its start state, keys, resizing,
 // scans from the toolbar and the hidden button, the status texts, sorting,
-// saving, browsing, rows from many threads, About and the ways out.
+// saving, browsing, rows from many threads, a web scan, About and the ways
+// out.
 #include "ui/skarnel/dlg_main.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <thread>
@@ -25,6 +27,8 @@
 #include "engine/scan_state.h"
 #include "platform/text_codec.h"
 #include "resources/skarnel/skarnel_resources.h"
+#include "testing/loopback_address.h"
+#include "testing/scripted_http_server.h"
 #include "ui/framework/qt_text.h"
 #include "ui/skarnel/bitmap_button.h"
 #include "ui/skarnel/main_window_fixture.h"
@@ -377,4 +381,44 @@ TEST_F(MainWindow, AboutFromTheHelpMenuAndTheSystemCommandShowsTheSameBox) {
     EXPECT_EQ(seen[0], seen[1]);
     EXPECT_TRUE(seen[0].startsWith("About Skarnel|")) << seen[0].toStdString();
     EXPECT_TRUE(seen[0].contains("|Skarnel Version 1.2|")) << seen[0].toStdString();
+}
+
+TEST_F(MainWindow, AWebScanOfManyPagesFillsTheTableThroughTenWorkers) {
+    ScriptedHttpServer server(LoopbackAddressForTest());
+    SKIP_WITHOUT_PORT_80(server);
+    constexpr int kPages = 12;
+    std::string index = "<html><body>\n";
+    for (int page = 0; page < kPages; ++page) {
+        index += "<a href=\"p" + std::to_string(page) + ".html\">page</a>\n";
+        server.SetResponse("/p" + std::to_string(page) + ".html",
+                           HtmlPage("200 OK", "<html><body>no links</body></html>\n"));
+    }
+    index += "<a href=\"gone.html\">gone</a>\n</body></html>\n";
+    server.SetResponse("/index.html", HtmlPage("200 OK", index));
+    server.SetResponse("/gone.html", HtmlPage("404 Not Found", "<html></html>\n"));
+
+    const std::wstring start = Widen(server.Url("/index.html"));
+    m_window->Item<QLineEdit>(kIdPathField)->setText(ToQString(start));
+    TriggerToolBarButton(*m_window, kIdStartCommand);
+    ASSERT_TRUE(WaitForScanEnd());
+
+    // Workers finish in any order: compare the rows as a set, the start page first.
+    std::vector<ResultRow> rows = m_window->Rows();
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(kPages + 2));
+    EXPECT_EQ(rows[0], (ResultRow{start, L"200 OK", start, ResultIcon::kOk}));
+    std::vector<ResultRow> expected;
+    for (int page = 0; page < kPages; ++page) {
+        expected.push_back(ResultRow{Widen(server.Url("/p" + std::to_string(page) + ".html")),
+                                     L"200 OK", start + L":" + std::to_wstring(page + 2),
+                                     ResultIcon::kOk});
+    }
+    expected.push_back(ResultRow{Widen(server.Url("/gone.html")), L"404 Not Found",
+                                 start + L":" + std::to_wstring(kPages + 2), ResultIcon::kError});
+    rows.erase(rows.begin());
+    const auto byLink = [](const ResultRow& a, const ResultRow& b) { return a.link < b.link; };
+    std::sort(rows.begin(), rows.end(), byLink);
+    std::sort(expected.begin(), expected.end(), byLink);
+    EXPECT_EQ(rows, expected);
+    EXPECT_EQ(m_window->StatusText(), L"Total links found: 14, errors: 1");
+    EXPECT_EQ(m_window->StartButton()->Bitmap(), kIdStartBitmap);
 }
