@@ -19,10 +19,12 @@ namespace {
 
 constexpr qint64 kScanDeadlineMs = 60000;
 
-bool ServeEventsUntilScanEnds() {
+// Until the scan has ended and the table has painted its last rows (it holds
+// painting back for a moment after rows arrive).
+bool ServeEventsUntilScanShown(const QTreeView& table) {
     QElapsedTimer timer;
     timer.start();
-    while (IsScanThreadAlive()) {
+    while (IsScanThreadAlive() || !table.updatesEnabled()) {
         if (timer.elapsed() > kScanDeadlineMs) return false;
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     }
@@ -42,7 +44,7 @@ int main(int argc, char** argv) {
     window.show();
     window.Item<QLineEdit>(kIdPathField)->setText(QString::fromLocal8Bit(argv[1]));
     window.SendCommand(kIdStartCommand);
-    if (!ServeEventsUntilScanEnds()) {
+    if (!ServeEventsUntilScanShown(*window.ResultsTable())) {
         std::fprintf(stderr, "skarnel-screenshot: the scan did not end in time\n");
         StopScan();
         return 1;
