@@ -373,3 +373,47 @@ TEST(SkarnelCli, SampleSiteOverNginx) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(lines, expected);
 }
+
+TEST(SkarnelCli, CtrlCDuringABusyCrawlEndsAtOnceWithEveryLineWhole) {
+    ScriptedHttpServer server(LoopbackAddressForTest());
+    SKIP_WITHOUT_PORT_80(server);
+    constexpr int kPages = 400;
+    std::string index = "<html>\n";
+    for (int i = 0; i < kPages; ++i) index += "<a href=\"p" + std::to_string(i) + ".html\">x</a>\n";
+    server.SetResponse("/", HtmlPage("200 OK", index));
+    ScriptedResponse slow = HtmlPage("200 OK", "<html> <a href=\"/\">home</a> ");
+    slow.chunks.front().pauseBefore = 50ms;
+    server.SetDefaultResponse(slow);
+    CliProgram program;
+    program.Start({server.Url("/")});
+    // Ten workers are busy by now and hundreds of pages still queued.
+    ASSERT_TRUE(server.WaitForRequests(40, 30s));
+    program.Interrupt();
+    // The checks in flight and the pages queued are left behind at once.
+    const ProgramRun run = program.Finish(5s);
+    ASSERT_EQ(run.status, 130) << run.error;
+    const std::vector<std::string> lines = Lines(run.output);
+    ASSERT_GE(lines.size(), 2u);
+    ASSERT_LT(lines.size(), kPages + 2u);
+    // The totals come last and count exactly the rows printed before them.
+    EXPECT_EQ(lines.back(),
+              "Total links found: " + std::to_string(lines.size() - 1) + ", errors: 0");
+    const std::string start = server.Url("/");
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+        std::vector<std::string> fields;
+        for (std::size_t from = 0, tab = 0; tab != std::string::npos; from = tab + 1) {
+            tab = lines[i].find('\t', from);
+            fields.push_back(lines[i].substr(from, tab - from));
+        }
+        ASSERT_EQ(fields.size(), 4u) << lines[i];
+        EXPECT_TRUE(fields[0].starts_with(start)) << lines[i];
+        EXPECT_EQ(fields[1], "200 OK") << lines[i];
+        const std::string lineNumber =
+            fields[2].substr(std::min(fields[2].size(), start.size() + 1));
+        EXPECT_TRUE(fields[2] == start ||
+                    (fields[2] == start + ":" + lineNumber && !lineNumber.empty() &&
+                     lineNumber.find_first_not_of("0123456789") == std::string::npos))
+            << lines[i];
+        EXPECT_EQ(fields[3], "ok") << lines[i];
+    }
+}
