@@ -103,7 +103,7 @@ TEST_F(StopAndStart, DuringAWebCrawl) {
 
 TEST_F(StopAndStart, DuringALocalScan) {
     TempFolder site;
-    constexpr int kPages = 3000;
+    constexpr int kPages = 300;
     std::set<std::wstring> links;
     std::string index = "<html>\n";
     for (int i = 0; i < kPages; ++i) {

@@ -10,6 +10,15 @@
 
 inline constexpr std::size_t kMiB = 1024 * 1024;
 
+// ThreadSanitizer makes every byte a single thread reads many times dearer,
+// so the largest inputs are scaled down there: that build looks for races,
+// which the size of an input does not change.
+#if defined(__SANITIZE_THREAD__)
+inline constexpr bool kThreadSanitizerBuild = true;
+#else
+inline constexpr bool kThreadSanitizerBuild = false;
+#endif
+
 [[nodiscard]] constexpr std::size_t MemoryBound(std::size_t plainBuildBytes) {
 #if defined(__SANITIZE_THREAD__)
     return plainBuildBytes * 6;
