@@ -1,13 +1,19 @@
-// The URL functions and the link classifiers' kinds and resolution over any
-// text. The functions only cut and join: each result is a prefix, a suffix or
-// a joining of its inputs as its rule says, the byte and wide versions agree,
-// and a web and a local page resolve a link alike.
+// The URL functions and the link classifiers over any text. The functions
+// only cut and join: each result is a prefix, a suffix or a joining of its
+// inputs as its rule says, the byte and wide versions agree, a web and a
+// local page resolve a link alike, and each classifier hands a link on as
+// its kind says.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "engine/headless_window.h"
 #include "engine/link_classification.h"
+#include "engine/scan_state.h"
+#include "engine/text_limits.h"
 #include "engine/url_functions.h"
 #include "fuzz/fuzz_check.h"
 #include "platform/text_codec.h"
@@ -130,6 +136,52 @@ void CheckResolution(std::string_view value, const std::string& base) {
     }
 }
 
+HeadlessWindow& Window() {
+    static HeadlessWindow window;
+    mainWindow = &window;
+    return window;
+}
+
+// The classifiers themselves, with no scan running: a web link that is to be
+// crawled lands in the queue as resolved, and nothing opens a connection or a
+// file; a local page's web link becomes its skipped row.
+void CheckClassifiers(std::string_view value, const std::string& base) {
+    ScanState& scan = TheScanState();
+    scan.scanRunning = false;
+    scan.visitedUrls.Clear();
+    scan.linkCheckQueue.clear();
+    const LinkKind kind = KindOfLink(value);
+    ClassifyWebLink(value, "page:7", base);
+    std::optional<std::string> queued;
+    if (kind == LinkKind::kAbsoluteWeb) {
+        if (value.starts_with(base)) queued = value;
+    } else if (kind != LinkKind::kIgnored) {
+        queued = ResolveWebLink(value, kind, base);
+    }
+    if (!queued || queued->size() > kMaxAddressLength) {
+        FUZZ_CHECK(scan.linkCheckQueue.empty());
+    } else {
+        FUZZ_CHECK(scan.linkCheckQueue.size() == 1);
+        FUZZ_CHECK(scan.linkCheckQueue.front().url == *queued);
+        FUZZ_CHECK(scan.linkCheckQueue.front().location == "page:7");
+    }
+    scan.linkCheckQueue.clear();
+
+    HeadlessWindow& window = Window();
+    window.DeleteAllRows();
+    scan.reportedLinks.Clear();
+    window.Options().checkExternalUrls = 0;
+    ClassifyLocalLink(value, L"page:7", Widen(base));
+    const std::vector<ResultRow> rows = window.Rows();
+    if (kind == LinkKind::kAbsoluteWeb) {
+        FUZZ_CHECK(rows.size() == 1);
+        FUZZ_CHECK(rows.front() == (ResultRow{Widen(value), L"Absolute URL - skipped", L"page:7",
+                                              ResultIcon::kSkipped}));
+    } else {
+        FUZZ_CHECK(rows.empty());
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -138,10 +190,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckWideFunctions(WideFromPairs(input));
     // The input up to its first line feed is the base, the rest the link.
     const std::size_t split = input.find('\n');
-    if (split != std::string_view::npos) {
-        CheckResolution(input.substr(split + 1), std::string(input.substr(0, split)));
-    } else {
-        CheckResolution(input, "http://server/dir/page.html");
-    }
+    const std::string_view value =
+        split == std::string_view::npos ? input : input.substr(split + 1);
+    const std::string base = split == std::string_view::npos ? "http://server/dir/page.html"
+                                                             : std::string(input.substr(0, split));
+    CheckResolution(value, base);
+    CheckClassifiers(value, base);
     return 0;
 }
