@@ -34,6 +34,11 @@ public:
     [[nodiscard]] bool Start(const std::vector<std::string>& arguments,
                              const ChildProcessSetup& setup, std::string* error);
 
+    // The error number of the last failed Start (0 after a successful one).
+    [[nodiscard]] int StartError() const { return m_startError; }
+    // Waits, without a time limit, for the child to end; its exit status as
+    // WaitForExit gives it.
+    int WaitUntilExit();
     // True while the child has not ended.
     [[nodiscard]] bool IsRunning();
 
@@ -53,4 +58,8 @@ public:
 private:
     int m_id = -1;
     std::optional<int> m_exitStatus;
+    int m_startError = 0;
 };
+
+// The system's text for an error number.
+[[nodiscard]] std::string SystemErrorText(int errorNumber);

@@ -97,6 +97,7 @@ bool ChildProcess::Start(const std::vector<std::string>& arguments, const ChildP
     Stop();
     m_exitStatus.reset();
     if (arguments.empty()) {
+        m_startError = ENOENT;
         *error = "no program given";
         return false;
     }
@@ -107,8 +108,9 @@ bool ChildProcess::Start(const std::vector<std::string>& arguments, const ChildP
     pid_t id = -1;
     const int result =
         ::posix_spawnp(&id, argv[0], plan.Actions(), plan.Attributes(), argv.data(), envp.data());
+    m_startError = result;
     if (result != 0) {
-        *error = arguments[0] + ": " + std::strerror(result);
+        *error = arguments[0] + ": " + SystemErrorText(result);
         return false;
     }
     m_id = id;
@@ -137,6 +139,23 @@ std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds timeout) 
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return m_exitStatus;
+}
+
+int ChildProcess::WaitUntilExit() {
+    while (m_id >= 0) {
+        int status = 0;
+        const pid_t ended = ::waitpid(m_id, &status, 0);
+        if (ended < 0 && errno == EINTR) continue;
+        if (ended == m_id) m_exitStatus = StatusOf(status);
+        m_id = -1;
+    }
+    return m_exitStatus.value_or(-1);
+}
+
+std::string SystemErrorText(int errorNumber) {
+    char buffer[256] = {};
+    // The GNU strerror_r returns its text, which need not be in buffer.
+    return ::strerror_r(errorNumber, buffer, sizeof buffer);
 }
 
 void ChildProcess::Stop(std::chrono::milliseconds grace) {

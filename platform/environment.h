@@ -12,3 +12,9 @@
 // Not safe while another thread reads the environment: for start-up and tests.
 bool SetEnvironmentText(const char* name, const std::wstring& value);
 bool UnsetEnvironmentVariable(const char* name);
+
+// The full path of the running program's file.
+[[nodiscard]] std::wstring RunningProgramPath();
+
+// The folder for temporary files: TEMP if set, else TMPDIR, else /tmp.
+[[nodiscard]] std::wstring TemporaryFolder();

@@ -1,5 +1,8 @@
 // Environment variables through getenv, setenv and unsetenv.
+#include <unistd.h>
+
 #include <cstdlib>
+#include <vector>
 
 #include "platform/environment.h"
 #include "platform/text_codec.h"
@@ -15,3 +18,22 @@ bool SetEnvironmentText(const char* name, const std::wstring& value) {
 }
 
 bool UnsetEnvironmentVariable(const char* name) { return ::unsetenv(name) == 0; }
+
+std::wstring RunningProgramPath() {
+    std::vector<char> buffer(4096);
+    for (;;) {
+        const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0) return L"";
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            return FromUtf8(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring TemporaryFolder() {
+    for (const char* name : {"TEMP", "TMPDIR"}) {
+        if (std::optional<std::wstring> folder = GetEnvironmentText(name)) return *folder;
+    }
+    return L"/tmp";
+}

@@ -1,0 +1,140 @@
+// "Edit file": location parsing, the temporary copy of a web page, the
+// editor's command line and the run of the editor.
+#include "engine/edit_file.h"
+
+#include "engine/http_client.h"
+#include "engine/results_table.h"
+#include "engine/text_limits.h"
+#include "engine/url_functions.h"
+#include "platform/child_process.h"
+#include "platform/command_line.h"
+#include "platform/file.h"
+#include "platform/text_codec.h"
+
+namespace {
+
+// Index 0 to 5 are never taken, so "http:" and a drive letter's colon are
+// not mistaken for the separator.
+constexpr std::size_t kFirstSeparatorIndex = 6;
+
+// The line number after the separator, read as atoi reads a number.
+int LineNumberOf(std::wstring_view text) {
+    std::string bytes;
+    for (const wchar_t c : text) bytes.push_back(c < 128 ? static_cast<char>(c) : '?');
+    return LeadingDecimal(bytes);
+}
+
+void ShowError(const EditFileServices& services, const std::wstring& text) {
+    services.showMessage(text, kErrorCaption, EditMessageIcon::kError);
+}
+
+// The temporary copy of a web page, written and closed; nothing when a
+// message has said why not.
+std::optional<std::wstring> DownloadToTemporaryFile(const std::wstring& pageAddress,
+                                                    const EditFileServices& services) {
+    const std::wstring path = TemporaryPageFilePath(services.temporaryFolder, pageAddress);
+    OutputFile file;
+    if (!file.Create(path, FileMode::kText)) {
+        ShowError(services, kCantCreateTemporaryFileText);
+        return std::nullopt;
+    }
+    if (!DownloadForEditing(pageAddress, file, services)) return std::nullopt;
+    (void)file.Close();
+    return path;
+}
+
+}  // namespace
+
+ParsedLocation ParseLocation(std::wstring_view location) {
+    const std::size_t colon = location.rfind(L':');
+    if (colon == std::wstring_view::npos || colon < kFirstSeparatorIndex) {
+        return {std::wstring(location), 0};
+    }
+    return {std::wstring(location.substr(0, colon)), LineNumberOf(location.substr(colon + 1))};
+}
+
+std::wstring TemporaryPageFilePath(const std::wstring& folder, std::wstring_view pageAddress) {
+    std::wstring path = folder;
+    if (!path.ends_with(L'/')) path.push_back(L'/');
+    return path + GetUrlFileNameW(pageAddress) + kTemporaryFileSuffix;
+}
+
+std::wstring BuildEditorCommandLine(const std::wstring& file, int line, const ScanOptions& options,
+                                    const std::wstring& runningProgramPath) {
+    if (options.useExternalEditor) return options.editorCommand + L" " + file;
+    return GetUrlFolderW(runningProgramPath) + kLineEditorName + L" " + file + L" " +
+           std::to_wstring(line);
+}
+
+std::wstring ApplicationName(std::wstring_view runningProgramPath) {
+    std::wstring name = GetUrlFileNameW(runningProgramPath);
+    const std::size_t dot = name.rfind(L'.');
+    if (dot != std::wstring::npos && dot > 0) name.resize(dot);
+    return name;
+}
+
+bool DownloadForEditing(const std::wstring& pageAddress, OutputFile& file,
+                        const EditFileServices& services) {
+    std::string address = Narrow(pageAddress);
+    if (address.size() > kMaxAddressLength + 1) address.resize(kMaxAddressLength + 1);
+    FirstBlockResult result = FetchFirstBlock(address, kEditFirstRead, kEditFirstTimeoutMs);
+    switch (result.outcome) {
+        case FetchOutcome::kNoSocket:
+            ShowError(services, kCantCreateSocketText);
+            return false;
+        case FetchOutcome::kNoConnection:
+            ShowError(services, kCantConnectToHostText);
+            return false;
+        case FetchOutcome::kNoResponse:
+            return true;
+        case FetchOutcome::kFirstBlock:
+            break;
+    }
+    const std::string body = ReadTextBody(result.firstBlock, *result.socket);
+    result.socket->Close();
+    // A write that fails leaves a shorter copy; the editor shows what is there.
+    (void)file.Write(body);
+    return true;
+}
+
+void EditFileAtLocation(const std::optional<std::wstring>& location, const ScanOptions& options,
+                        const EditFileServices& services) {
+    if (!location) {
+        services.showMessage(kSelectItemFirstText, ApplicationName(services.runningProgramPath),
+                             EditMessageIcon::kNone);
+        return;
+    }
+    const ParsedLocation parsed = ParseLocation(*location);
+    const bool webPage = parsed.page.starts_with(L"http:");
+    std::wstring file = parsed.page;
+    if (webPage) {
+        std::optional<std::wstring> copy = DownloadToTemporaryFile(parsed.page, services);
+        if (!copy) return;
+        file = *copy;
+    }
+    std::wstring error;
+    if (!services.runAndWait(
+            BuildEditorCommandLine(file, parsed.line, options, services.runningProgramPath),
+            &error)) {
+        ShowError(services, error);
+        return;
+    }
+    if (webPage) (void)DeleteFile(file);
+}
+
+std::function<bool(const std::wstring&, std::wstring*)> RunProgramAndWait() {
+    return [](const std::wstring& commandLine, std::wstring* error) {
+        std::vector<std::string> arguments;
+        for (const std::wstring& argument : SplitCommandLine(commandLine)) {
+            arguments.push_back(ToUtf8(argument));
+        }
+        ChildProcess editor;
+        std::string detail;
+        if (!editor.Start(arguments, &detail)) {
+            *error = FromUtf8(SystemErrorText(editor.StartError()));
+            return false;
+        }
+        editor.WaitUntilExit();
+        return true;
+    };
+}

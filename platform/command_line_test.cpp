@@ -1,0 +1,32 @@
+// The command-line splitter on the cases where the rules differ from a
+// plain split at blanks.
+#include "platform/command_line.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+TEST(SplitCommandLine, BlanksSeparateAndNothingIsQuotedByDefault) {
+    EXPECT_THAT(SplitCommandLine(L""), IsEmpty());
+    EXPECT_THAT(SplitCommandLine(L" \t "), IsEmpty());
+    EXPECT_THAT(SplitCommandLine(L"/bin/ZentribEditor /site/my page.html 12"),
+                ElementsAre(L"/bin/ZentribEditor", L"/site/my", L"page.html", L"12"));
+    EXPECT_THAT(SplitCommandLine(L"  edit\t\ta  "), ElementsAre(L"edit", L"a"));
+}
+
+TEST(SplitCommandLine, ProgramNameTakesQuotesWithoutEscapes) {
+    EXPECT_THAT(SplitCommandLine(L"\"/opt/my editor/ed\" file"),
+                ElementsAre(L"/opt/my editor/ed", L"file"));
+    EXPECT_THAT(SplitCommandLine(L"c:\\tools\\ed\\\" x"), ElementsAre(L"c:\\tools\\ed\\ x"));
+}
+
+TEST(SplitCommandLine, BackslashesAndQuotesInLaterArguments) {
+    EXPECT_THAT(SplitCommandLine(L"p \"a b\" c\\d \"e\\\"f\" g\\\\\"h i\""),
+                ElementsAre(L"p", L"a b", L"c\\d", L"e\"f", L"g\\h i"));
+    EXPECT_THAT(SplitCommandLine(L"p a\\\\\\\"b \"\" \"x\"\"y\""),
+                ElementsAre(L"p", L"a\\\"b", L"", L"x\"y"));
+    EXPECT_THAT(SplitCommandLine(L"p d:\\site\\ \"unclosed arg"),
+                ElementsAre(L"p", L"d:\\site\\", L"unclosed arg"));
+}
