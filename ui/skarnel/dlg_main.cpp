@@ -9,8 +9,10 @@
 #include <QTreeView>
 
 #include "engine/configuration.h"
+#include "engine/edit_file.h"
 #include "engine/results_export.h"
 #include "engine/scan_control.h"
+#include "platform/environment.h"
 #include "resources/skarnel/skarnel_resources.h"
 #include "ui/framework/common_dialogs.h"
 #include "ui/framework/image_resources.h"
@@ -39,6 +41,15 @@ bool IsHiddenButton(int id) {
 
 CDlgMain::CDlgMain(QWidget* parent)
     : CDialog(MainDialogTemplate(), parent), m_pathText(kExampleSiteAddress) {
+    m_editServices.showMessage = [this](const std::wstring& text, const std::wstring& caption,
+                                        EditMessageIcon icon) {
+        ::ShowMessageBox(
+            this, text, caption,
+            icon == EditMessageIcon::kError ? MessageIcon::kError : MessageIcon::kNone);
+    };
+    m_editServices.runAndWait = RunProgramAndWait();
+    m_editServices.runningProgramPath = RunningProgramPath();
+    m_editServices.temporaryFolder = TemporaryFolder();
     BindCommands();
 }
 
@@ -57,6 +68,8 @@ void CDlgMain::BindCommands() {
     }
     OnCommand(kIdBrowseButton, [this] { OnBrowsePath(); });
     OnCommand(kIdSaveResults, [this] { OnSaveResults(); });
+    for (const int id : {kIdEditCommand, kIdEditFileButton})
+        OnCommand(id, [this] { OnEditFile(); });
     OnCommand(kIdExit, [this] { OnExit(); });
     OnCommand(kIdAboutMenu, [this] { OnAbout(); });
     // The window manager's menu cannot take the About entry here; its command
@@ -253,6 +266,10 @@ void CDlgMain::OnSaveResults() {
                          MessageIcon::kError);
     }
 }
+
+// Runs on the UI thread until the editor ends: rows and texts from a running
+// scan wait for the window meanwhile and arrive afterwards.
+void CDlgMain::OnEditFile() { EditFileAtLocation(SelectedLocation(), m_options, m_editServices); }
 
 void CDlgMain::OnExit() {
     DdxText(true, kIdPathField, m_pathText);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/edit_file.h"
 #include "engine/main_window_record.h"
 #include "engine/scan_options.h"
 #include "ui/framework/dialog.h"
@@ -42,6 +43,8 @@ public:
     void OnOptions();
     void OnBrowsePath();
     void OnSaveResults();
+    // Opens the selected row's page in the editor and waits for it to end.
+    void OnEditFile();
     void OnExit();
     void OnAbout();
     void OnSysCommand(unsigned command);
@@ -53,6 +56,9 @@ public:
     [[nodiscard]] std::vector<ResultRow> Rows() const;
     [[nodiscard]] std::wstring StatusText() const;
     [[nodiscard]] const std::wstring& PathText() const { return m_pathText; }
+
+    // How "Edit file" starts the editor; tests put a stand-in in its place.
+    [[nodiscard]] EditFileServices& EditServices() { return m_editServices; }
 
     [[nodiscard]] QTreeView* ResultsTable() const { return m_resultsTable; }
     [[nodiscard]] QStatusBar* StatusBar() const { return m_statusBar; }
@@ -80,6 +86,7 @@ private:
     void DeferTablePaint();
 
     ScanOptions m_options;
+    EditFileServices m_editServices;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_statusLabel = nullptr;
     COOBmpToolBar* m_toolBar = nullptr;

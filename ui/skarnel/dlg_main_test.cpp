@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
@@ -25,6 +26,8 @@
 #include "engine/scan_control.h"
 #include "engine/scan_seams.h"
 #include "engine/scan_state.h"
+#include "platform/environment.h"
+#include "platform/file.h"
 #include "platform/text_codec.h"
 #include "resources/skarnel/skarnel_resources.h"
 #include "testing/loopback_address.h"
@@ -421,4 +424,43 @@ TEST_F(MainWindow, AWebScanOfManyPagesFillsTheTableThroughTenWorkers) {
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(m_window->StatusText(), L"Total links found: 14, errors: 1");
     EXPECT_EQ(m_window->StartButton()->Bitmap(), kIdStartBitmap);
+}
+
+// "Edit file" from the toolbar and the hidden button, with a stand-in editor
+// that records its arguments and the file it was handed.
+class MainWindowEditFile : public MainWindowFixture {
+protected:
+    void SetUp() override {
+        MainWindowFixture::SetUp();
+        ASSERT_TRUE(
+            SetEnvironmentText("SKARNEL_RECORD", Widen(m_record.PathOf("record").string())));
+        m_window->EditServices().runningProgramPath = Widen(SKARNEL_STANDIN_FOLDER) + L"/Skarnel";
+    }
+    void TearDown() override {
+        UnsetEnvironmentVariable("SKARNEL_RECORD");
+        MainWindowFixture::TearDown();
+    }
+
+    TempFolder m_record;
+};
+
+TEST_F(MainWindowEditFile, WithoutASelectionOnlyAsksForOne) {
+    TriggerToolBarButton(*m_window, kIdEditCommand);
+    EXPECT_EQ(m_dialogs.Messages(),
+              (std::vector<RecordedMessage>{
+                  {L"Select an item in the list first!", L"Skarnel", MessageIcon::kNone}}));
+    EXPECT_FALSE(m_record.Exists("record"));
+}
+
+TEST_F(MainWindowEditFile, TheSelectedRowsPageOpensAtItsLine) {
+    m_window->AppendRow(ResultRow{L"a.html", L"OK", Widen(SKARNEL_SAMPLE_SITE) + L"/index.html:4",
+                                  ResultIcon::kOk});
+    QTreeView* table = m_window->ResultsTable();
+    table->setCurrentIndex(table->model()->index(0, 0));
+    m_window->Item<QPushButton>(kIdEditFileButton)->click();
+    const std::string index = std::string(SKARNEL_SAMPLE_SITE) + "/index.html";
+    std::string content;
+    ASSERT_TRUE(ReadWholeFile(Widen(index), &content));
+    EXPECT_EQ(m_record.Read("record"), index + "\n4\n--\n" + content);
+    EXPECT_TRUE(m_dialogs.Messages().empty());
 }
