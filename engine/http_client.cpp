@@ -20,11 +20,8 @@ constexpr std::string_view kChunkedMark = "Transfer-Encoding: chunked";
 constexpr std::size_t kStatusArea = 100;
 constexpr std::size_t kStatusTextStart = 9;
 
-// Header tests read the first block as zero-terminated text.
-std::string_view AsZeroTerminated(std::string_view text) { return text.substr(0, text.find('\0')); }
-
 bool FirstBlockHas(std::string_view firstBlock, std::string_view mark) {
-    return AsZeroTerminated(firstBlock).find(mark) != std::string_view::npos;
+    return FirstBlockText(firstBlock).find(mark) != std::string_view::npos;
 }
 
 std::string FormatGetRequest(std::string_view path, std::string_view host) {
@@ -263,7 +260,8 @@ void CClientSocket::Close() {
 
 FirstBlockResult FetchFirstBlock(std::string_view address, std::size_t firstReadSize,
                                  int timeoutMs) {
-    address = AsZeroTerminated(address);
+    // The address is a C string to the request: nothing after a zero byte.
+    address = address.substr(0, address.find('\0'));
     const std::string host = GetUrlHost(address);
     FirstBlockResult result;
     auto socket = std::make_unique<CClientSocket>();
@@ -290,8 +288,12 @@ FirstBlockResult FetchFirstBlock(std::string_view address, std::size_t firstRead
     return result;
 }
 
+std::string_view FirstBlockText(std::string_view firstBlock) {
+    return firstBlock.substr(0, firstBlock.find('\0'));
+}
+
 std::string StatusTextOf(std::string_view firstBlock) {
-    std::string_view line = AsZeroTerminated(firstBlock.substr(0, kStatusArea));
+    std::string_view line = FirstBlockText(firstBlock.substr(0, kStatusArea));
     line = line.substr(0, line.find_first_of("\r\n"));
     if (line.size() <= kStatusTextStart) return {};
     return std::string(line.substr(kStatusTextStart));

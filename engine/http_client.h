@@ -84,6 +84,10 @@ struct BodyLimits {
 [[nodiscard]] FirstBlockResult FetchFirstBlock(std::string_view address, std::size_t firstReadSize,
                                                int timeoutMs);
 
+// The first block as every header test reads it: zero-terminated text, so
+// nothing after a zero byte counts.
+[[nodiscard]] std::string_view FirstBlockText(std::string_view firstBlock);
+
 // The status text: the first line of the first block (at most its first 100
 // bytes) from its tenth byte on; empty when the line is shorter than ten bytes.
 [[nodiscard]] std::string StatusTextOf(std::string_view firstBlock);

@@ -24,8 +24,10 @@ std::string CutState(std::string state) {
 }
 
 // The Location header's value as it follows the colon, when a line end
-// closes it inside the first block; empty otherwise.
+// closes it inside the first block; empty otherwise. Like every header test
+// it reads the block only up to a zero byte, so none reaches the row.
 std::string_view RedirectTarget(std::string_view firstBlock) {
+    firstBlock = FirstBlockText(firstBlock);
     const std::size_t header = firstBlock.find("Location:");
     if (header == std::string_view::npos) return {};
     const std::string_view rest = firstBlock.substr(header + 9);

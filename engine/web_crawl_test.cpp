@@ -36,6 +36,10 @@ TEST(PageStateText, MovedPermanentlyAloneGetsTheLocationSuffix) {
     EXPECT_EQ(PageStateText("HTTP/1.1 301 Moved\r\nLocation: http://s/ne"), "301 Moved");
     EXPECT_EQ(PageStateText("HTTP/1.1 301 Moved\r\nlocation: http://s/\r\n"), "301 Moved");
     EXPECT_EQ(PageStateText("HTTP/1.1 301 Moved\r\nLocation:\r\n"), "301 Moved");
+    // Nothing after a zero byte counts, so none reaches the row.
+    using namespace std::string_literals;
+    EXPECT_EQ(PageStateText("HTTP/1.1 301 Moved\r\nLocation: http://s/\0x\r\n"s), "301 Moved");
+    EXPECT_EQ(PageStateText("HTTP/1.1 301 Moved\r\n\0Location: http://s/\r\n"s), "301 Moved");
 }
 
 TEST(PageStateText, NeverLongerThan255) {

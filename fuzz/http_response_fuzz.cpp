@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/http_client.h"
+#include "engine/web_crawl.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_input.h"
 
@@ -124,6 +125,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string status = StatusTextOf(firstBlock);
     FUZZ_CHECK(status.size() <= kMaxStatusTextLength);
     FUZZ_CHECK(status == PlainStatusText(firstBlock));
+    // A page's state is its status text, perhaps with a redirect target: one
+    // line of text, as the first block holds it up to its first zero byte.
+    const std::string state = PageStateText(firstBlock);
+    FUZZ_CHECK(state.size() <= kMaxStateLength);
+    FUZZ_CHECK(state.starts_with(status.substr(0, kMaxStateLength)));
+    FUZZ_CHECK(state.find_first_of(std::string_view("\0\r\n", 3)) == std::string::npos);
+    if (state.size() > status.size()) {
+        const std::string_view text = firstBlock.substr(0, firstBlock.find('\0'));
+        FUZZ_CHECK(text.find(state.substr(status.size() + 4)) != std::string_view::npos);
+    }
 
     std::size_t reads = 0;
     const std::string body = BodyOf(firstBlock, rest, seed, SIZE_MAX, &reads);
