@@ -3,7 +3,6 @@
 // exactly; a line selection lies inside the text and covers that line; the
 // command line is read as the editor's arguments say.
 #include <algorithm>
-#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,6 +12,7 @@
 #include "editor/editor_text.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_input.h"
+#include "fuzz/plain_decimal.h"
 
 namespace {
 
@@ -70,20 +70,6 @@ void CheckLimitUtf8(std::string_view text, std::size_t maxBytes) {
     }
 }
 
-// The C library's reading of an int, held at the ends of the range.
-int PlainLineNumber(std::wstring_view text) {
-    std::size_t i = text.find_first_not_of(L" \t\n\v\f\r");
-    if (i == std::wstring_view::npos) return 0;
-    const bool negative = text[i] == L'-';
-    if (text[i] == L'-' || text[i] == L'+') ++i;
-    long long value = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        value = std::min<long long>(value * 10 + (text[i] - L'0'), 1LL + INT_MAX);
-    }
-    value = negative ? -value : value;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
-
 void CheckArguments(FuzzInput& input) {
     std::vector<std::wstring> arguments;
     const auto count = input.Integer<std::size_t>(0, 4);
@@ -95,7 +81,7 @@ void CheckArguments(FuzzInput& input) {
     FUZZ_CHECK(read.file.has_value() == (count > 1));
     if (count > 1) FUZZ_CHECK(*read.file == arguments[1]);
     FUZZ_CHECK(read.line.has_value() == (count > 2));
-    if (count > 2) FUZZ_CHECK(*read.line == PlainLineNumber(arguments[2]));
+    if (count > 2) FUZZ_CHECK(*read.line == PlainDecimal(arguments[2]));
     if (count > 1) {
         const std::wstring name = ExtractFileName(arguments[1]);
         FUZZ_CHECK(std::wstring_view(arguments[1]).ends_with(name));
