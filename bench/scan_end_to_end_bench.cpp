@@ -1,0 +1,185 @@
+// Whole runs of skarnel-cli on generated sites: local scans of 1,000 to
+// 100,000 pages (wall time and the child's peak memory) and web crawls of 100
+// and 1,000 pages served by nginx on loopback, next to the floor that the
+// dispatcher's pacing imposes on each crawl.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "bench/crawl_floor.h"
+#include "bench/site_generator.h"
+#include "engine/link_classification.h"
+#include "engine/url_functions.h"
+#include "platform/child_process.h"
+#include "platform/environment.h"
+#include "testing/nginx_server.h"
+#include "testing/temp_folder.h"
+
+namespace {
+
+std::filesystem::path cliProgram;
+
+// One generated site per size, written on first use and kept for the run.
+struct GeneratedSite {
+    SitePlan plan;
+    TempFolder folder;
+    bool written = false;
+};
+
+const GeneratedSite& SiteOf(std::size_t pages) {
+    static std::map<std::size_t, std::unique_ptr<GeneratedSite>> sites;
+    std::unique_ptr<GeneratedSite>& site = sites[pages];
+    if (!site) {
+        site = std::make_unique<GeneratedSite>();
+        site->plan = PlanSite(SiteShape{pages});
+        site->written = WriteSite(site->plan, site->folder.Path());
+    }
+    return *site;
+}
+
+struct CliRun {
+    double seconds = 0;
+    std::size_t peakResidentBytes = 0;
+    std::size_t rows = 0;
+    int exitStatus = -1;
+    std::string error;
+};
+
+std::size_t LinesOf(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::size_t lines = 0;
+    for (std::string line; std::getline(in, line);) ++lines;
+    return lines;
+}
+
+// Runs skarnel-cli on target with the default options spelt out, so that a
+// saved options file cannot change what is measured.
+CliRun RunCli(const std::string& target) {
+    const TempFolder scratch;
+    const std::filesystem::path output = scratch.Path() / "rows.tsv";
+    ChildProcessSetup setup;
+    setup.outputPath = output.string();
+    setup.errorPath = (scratch.Path() / "errors.txt").string();
+    setup.environment = {{"HOME", scratch.Path().string()}};
+    CliRun run;
+    ChildProcess child;
+    const auto started = std::chrono::steady_clock::now();
+    if (!child.Start({cliProgram.string(), "--no-progress", "--no-images", "--no-all-tags",
+                      "--no-external", "--no-page-only", target},
+                     setup, &run.error)) {
+        return run;
+    }
+    run.exitStatus = child.WaitUntilExit();
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    run.peakResidentBytes = child.PeakResidentBytes();
+    // Every row, then the totals line.
+    const std::size_t lines = LinesOf(output);
+    run.rows = lines == 0 ? 0 : lines - 1;
+    return run;
+}
+
+// Times one run and checks that it gave the expected rows; true when it did.
+bool MeasureRun(benchmark::State& state, const std::string& target, std::size_t expectedRows) {
+    const CliRun run = RunCli(target);
+    if (!run.error.empty()) {
+        state.SkipWithError(run.error.c_str());
+        return false;
+    }
+    // Status 1: the generated sites have broken links, as they should.
+    if (run.exitStatus != 1 || run.rows != expectedRows) {
+        const std::string why = "exit status " + std::to_string(run.exitStatus) + " with " +
+                                std::to_string(run.rows) + " rows, expected 1 with " +
+                                std::to_string(expectedRows);
+        state.SkipWithError(why.c_str());
+        return false;
+    }
+    state.SetIterationTime(run.seconds);
+    state.counters["peak_RSS_MiB"] = static_cast<double>(run.peakResidentBytes) / (1024 * 1024);
+    state.counters["rows"] = static_cast<double>(run.rows);
+    return true;
+}
+
+// Each repetition is one whole run of skarnel-cli, timed from its start to
+// its end.
+void WholeRuns(benchmark::internal::Benchmark* runs) {
+    runs->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+}
+
+void BM_LocalScan(benchmark::State& state) {
+    const GeneratedSite& site = SiteOf(static_cast<std::size_t>(state.range(0)));
+    if (!site.written) {
+        state.SkipWithError("could not write the site");
+        return;
+    }
+    const std::string start = (site.folder.Path() / site.plan.pages[0].path).string();
+    // A local scan reports each page once and each folder's broken links once.
+    const std::size_t rows = site.plan.pages.size() + site.plan.brokenTargets;
+    for (auto _ : state)
+        if (!MeasureRun(state, start, rows)) return;
+}
+BENCHMARK(BM_LocalScan)->Apply(WholeRuns)->Arg(1000)->Repetitions(5);
+BENCHMARK(BM_LocalScan)->Apply(WholeRuns)->Arg(10000)->Repetitions(3);
+BENCHMARK(BM_LocalScan)->Apply(WholeRuns)->Arg(100000)->Repetitions(3);
+
+// The generated site as the crawl sees it: every response is text (pages
+// and nginx's error pages alike), and a page queues each of its links,
+// resolved against its folder as the crawl resolves them.
+CrawlFloor FloorOf(const SitePlan& plan, const NginxServer& server, bool keptAlive) {
+    std::map<std::string, const PlannedPage*> pages;
+    for (const PlannedPage& page : plan.pages) pages[server.Url("/" + page.path)] = &page;
+    const double cost = ExchangeFloorMs(keptAlive);
+    return CrawlFloorOf(server.Url("/" + plan.pages[0].path), [&](const std::string& url) {
+        CrawlStep step{cost, {}};
+        const auto page = pages.find(url);
+        if (page == pages.end()) return step;
+        const std::string base = GetUrlFolder(url);
+        for (const std::string& link : page->second->links)
+            step.queuedLinks.push_back(ResolveWebLink(link, KindOfLink(link), base));
+        return step;
+    });
+}
+
+void BM_WebCrawl(benchmark::State& state) {
+    const GeneratedSite& site = SiteOf(static_cast<std::size_t>(state.range(0)));
+    const bool keptAlive = state.range(1) == 0;
+    // An address of its own per connection mode: nginx takes port 80 there.
+    const NginxServer server(
+        keptAlive ? "127.81.0.1" : "127.81.0.2", site.folder.Path(),
+        keptAlive ? NginxConnections::kKeepAlive : NginxConnections::kCloseEach);
+    if (!site.written || !server.IsListening()) {
+        state.SkipWithError(site.written ? server.Failure().c_str() : "could not write the site");
+        return;
+    }
+    const CrawlFloor floor = FloorOf(site.plan, server, keptAlive);
+    const double floorSeconds = floor.milliseconds / 1000;
+    state.SetLabel(keptAlive ? "keep-alive" : "close-each");
+    for (auto _ : state) {
+        if (!MeasureRun(state, server.Url("/" + site.plan.pages[0].path), floor.fetches)) return;
+        state.counters["floor_s"] = floorSeconds;
+    }
+}
+// A crawl of 1,000 pages with kept-alive connections takes over a minute.
+BENCHMARK(BM_WebCrawl)->Apply(WholeRuns)->ArgsProduct({{100}, {0, 1}})->Repetitions(3);
+BENCHMARK(BM_WebCrawl)->Apply(WholeRuns)->ArgsProduct({{1000}, {0, 1}})->Repetitions(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // skarnel-cli sits in bin/ beside this program's bench/ folder.
+    cliProgram = std::filesystem::path(RunningProgramPath()).parent_path().parent_path() / "bin" /
+                 "skarnel-cli";
+    // Writing and removing 100,000 pages on disk takes minutes; in memory,
+    // seconds. The scans read from the page cache either way.
+    if (!GetEnvironmentText("TMPDIR") && std::filesystem::is_directory("/dev/shm"))
+        SetEnvironmentText("TMPDIR", L"/dev/shm");
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
