@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "bench/crawl_floor.h"
@@ -83,12 +84,14 @@ CliRun RunCli(const std::string& target) {
     return run;
 }
 
-// Times one run and checks that it gave the expected rows; true when it did.
-bool MeasureRun(benchmark::State& state, const std::string& target, std::size_t expectedRows) {
+// Times one run and checks that it gave the expected rows; its seconds when
+// it did.
+std::optional<double> MeasureRun(benchmark::State& state, const std::string& target,
+                                 std::size_t expectedRows) {
     const CliRun run = RunCli(target);
     if (!run.error.empty()) {
         state.SkipWithError(run.error.c_str());
-        return false;
+        return std::nullopt;
     }
     // Status 1: the generated sites have broken links, as they should.
     if (run.exitStatus != 1 || run.rows != expectedRows) {
@@ -96,12 +99,12 @@ bool MeasureRun(benchmark::State& state, const std::string& target, std::size_t 
                                 std::to_string(run.rows) + " rows, expected 1 with " +
                                 std::to_string(expectedRows);
         state.SkipWithError(why.c_str());
-        return false;
+        return std::nullopt;
     }
     state.SetIterationTime(run.seconds);
     state.counters["peak_RSS_MiB"] = static_cast<double>(run.peakResidentBytes) / (1024 * 1024);
     state.counters["rows"] = static_cast<double>(run.rows);
-    return true;
+    return run.seconds;
 }
 
 // Each repetition is one whole run of skarnel-cli, timed from its start to
@@ -159,8 +162,11 @@ void BM_WebCrawl(benchmark::State& state) {
     const double floorSeconds = floor.milliseconds / 1000;
     state.SetLabel(keptAlive ? "keep-alive" : "close-each");
     for (auto _ : state) {
-        if (!MeasureRun(state, server.Url("/" + site.plan.pages[0].path), floor.fetches)) return;
+        const auto seconds =
+            MeasureRun(state, server.Url("/" + site.plan.pages[0].path), floor.fetches);
+        if (!seconds) return;
         state.counters["floor_s"] = floorSeconds;
+        state.counters["over_floor_%"] = (*seconds / floorSeconds - 1) * 100;
     }
 }
 // A crawl of 1,000 pages with kept-alive connections takes over a minute.
