@@ -4,7 +4,6 @@
 #pragma once
 
 #include <chrono>
-#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -40,9 +39,6 @@ public:
     // Waits, without a time limit, for the child to end; its exit status as
     // WaitForExit gives it.
     int WaitUntilExit();
-    // The most resident memory the child held, in bytes, once WaitUntilExit
-    // has seen it end; 0 before that or when the system cannot tell.
-    [[nodiscard]] std::size_t PeakResidentBytes() const { return m_peakResidentBytes; }
     // True while the child has not ended.
     [[nodiscard]] bool IsRunning();
 
@@ -63,7 +59,6 @@ private:
     int m_id = -1;
     std::optional<int> m_exitStatus;
     int m_startError = 0;
-    std::size_t m_peakResidentBytes = 0;
 };
 
 // The system's text for an error number.

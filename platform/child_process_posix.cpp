@@ -1,11 +1,9 @@
-// Child processes on POSIX: posix_spawnp, kill by pid, waitpid and wait4.
+// Child processes on POSIX: posix_spawnp, kill by pid, waitpid.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -98,7 +96,6 @@ bool ChildProcess::Start(const std::vector<std::string>& arguments, const ChildP
                          std::string* error) {
     Stop();
     m_exitStatus.reset();
-    m_peakResidentBytes = 0;
     if (arguments.empty()) {
         m_startError = ENOENT;
         *error = "no program given";
@@ -147,14 +144,9 @@ std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds timeout) 
 int ChildProcess::WaitUntilExit() {
     while (m_id >= 0) {
         int status = 0;
-        rusage usage{};
-        const pid_t ended = ::wait4(m_id, &status, 0, &usage);
+        const pid_t ended = ::waitpid(m_id, &status, 0);
         if (ended < 0 && errno == EINTR) continue;
-        if (ended == m_id) {
-            m_exitStatus = StatusOf(status);
-            // Linux gives ru_maxrss in KiB.
-            m_peakResidentBytes = static_cast<std::size_t>(std::max(0L, usage.ru_maxrss)) * 1024;
-        }
+        if (ended == m_id) m_exitStatus = StatusOf(status);
         m_id = -1;
     }
     return m_exitStatus.value_or(-1);
