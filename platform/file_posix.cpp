@@ -10,6 +10,9 @@
 
 namespace {
 
+// The first read of a file asks for a small block, since most pages are
+// small and a scan opens thousands of them; later reads take large blocks.
+constexpr std::size_t kFirstRawChunk = 4 * 1024;
 constexpr std::size_t kRawChunk = 64 * 1024;
 
 // The same-code bytes of path, when they differ from its UTF-8 form and
@@ -69,10 +72,11 @@ bool InputFile::FillRaw() {
     m_raw.erase(0, m_rawPosition);
     m_rawPosition = 0;
     const std::size_t kept = m_raw.size();
-    m_raw.resize(kept + kRawChunk);
+    const std::size_t chunk = m_raw.capacity() < kFirstRawChunk ? kFirstRawChunk : kRawChunk;
+    m_raw.resize(kept + chunk);
     ssize_t count;
     do {
-        count = ::read(m_descriptor, m_raw.data() + kept, kRawChunk);
+        count = ::read(m_descriptor, m_raw.data() + kept, chunk);
     } while (count < 0 && errno == EINTR);
     m_raw.resize(kept + static_cast<std::size_t>(count > 0 ? count : 0));
     if (count <= 0) m_atEnd = true;
