@@ -155,15 +155,16 @@ TEST_F(LocalScan, NamesWithBlanksHashesAndHighBytes) {
 
 TEST_F(LocalScan, AChainOfAHundredThousandPagesEndsInOrder) {
     constexpr int kPages = 100000;
+    const TempFolder chain(TempStorage::kMemory);
     for (int i = 0; i < kPages; ++i) {
-        m_site.Put("p" + std::to_string(i) + ".html",
-                   i + 1 < kPages ? "<html>" + Link("p" + std::to_string(i + 1) + ".html") : "end");
+        chain.Put("p" + std::to_string(i) + ".html",
+                  i + 1 < kPages ? "<html>" + Link("p" + std::to_string(i + 1) + ".html") : "end");
     }
-    Scan("p0.html");
+    ScanAndWait(chain.WidePathOf("p0.html"));
     const std::vector<ResultRow> rows = m_window.Rows();
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(kPages));
     for (int i : {0, 1, 50000, kPages - 1}) {
-        EXPECT_EQ(rows[i].link, P("p" + std::to_string(i) + ".html"));
+        EXPECT_EQ(rows[i].link, chain.WidePathOf("p" + std::to_string(i) + ".html"));
         EXPECT_EQ(rows[i].state, L"OK");
     }
 }

@@ -15,7 +15,15 @@ namespace {
 // Unique across the tests of one process and across processes run in
 // parallel by CTest (the random seed differs per run, the counter per object,
 // and the folder is created exclusively).
-std::filesystem::path NewFolderPath() {
+std::filesystem::path BaseFolder(TempStorage storage) {
+    std::error_code error;
+    if (storage == TempStorage::kMemory && std::filesystem::is_directory("/dev/shm", error)) {
+        return "/dev/shm";
+    }
+    return std::filesystem::temp_directory_path();
+}
+
+std::filesystem::path NewFolderPath(TempStorage storage) {
     static std::atomic<unsigned> counter{0};
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = "skarnel_";
@@ -23,7 +31,7 @@ std::filesystem::path NewFolderPath() {
     for (char& c : name) {
         if (c == '/') c = '_';
     }
-    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    const std::filesystem::path base = BaseFolder(storage);
     for (;;) {
         std::filesystem::path candidate =
             base /
@@ -34,7 +42,7 @@ std::filesystem::path NewFolderPath() {
 
 }  // namespace
 
-TempFolder::TempFolder() : m_path(NewFolderPath()) {}
+TempFolder::TempFolder(TempStorage storage) : m_path(NewFolderPath(storage)) {}
 
 TempFolder::~TempFolder() {
     std::error_code ignored;

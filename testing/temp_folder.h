@@ -7,9 +7,14 @@
 #include <string>
 #include <string_view>
 
+// Where the folder lives: on disk under the system's temporary folder, or in
+// memory (/dev/shm where there is one) for tests that write many thousands of
+// files, which a disk file system makes slow to create and remove.
+enum class TempStorage { kDisk, kMemory };
+
 class TempFolder {
 public:
-    TempFolder();
+    explicit TempFolder(TempStorage storage = TempStorage::kDisk);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
