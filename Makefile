@@ -36,17 +36,19 @@ run: setup
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(TEST_JOBS) --timeout 600
 
-# Every test under AddressSanitizer with UBSan.
+# Every test under AddressSanitizer with UBSan. The sanitizer builds use light
+# optimisation and line tables only: they build faster than with full debug
+# information, and reports still name the file and line.
 test-asan: setup
-	@$(MAKE) --no-print-directory build BUILD=build-asan \
-	    CMAKE_FLAGS="-DSKARNEL_SANITIZE=address -DSKARNEL_BUILD_BENCH=OFF"
+	@$(MAKE) --no-print-directory build BUILD=build-asan BUILD_TYPE=Sanitizer \
+	    CMAKE_FLAGS="-DCMAKE_CXX_FLAGS_SANITIZER='-O1 -g1' -DSKARNEL_SANITIZE=address -DSKARNEL_BUILD_BENCH=OFF"
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	    ctest --test-dir build-asan --output-on-failure -j $(TEST_JOBS) --timeout 900
 
 # The threaded parts (platform, engine, command line) under ThreadSanitizer.
 test-tsan: setup
-	@$(MAKE) --no-print-directory build BUILD=build-tsan \
-	    CMAKE_FLAGS="-DSKARNEL_SANITIZE=thread -DSKARNEL_BUILD_BENCH=OFF -DSKARNEL_BUILD_GUI=OFF"
+	@$(MAKE) --no-print-directory build BUILD=build-tsan BUILD_TYPE=Sanitizer \
+	    CMAKE_FLAGS="-DCMAKE_CXX_FLAGS_SANITIZER='-O1 -g1' -DSKARNEL_SANITIZE=thread -DSKARNEL_BUILD_BENCH=OFF -DSKARNEL_BUILD_GUI=OFF"
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	    ctest --test-dir build-tsan --output-on-failure -j $(TEST_JOBS) --timeout 900 -L 'platform|engine|testing|cli'
 
