@@ -11,6 +11,7 @@
 #include "engine/scan_control.h"
 #include "engine/scan_state.h"
 #include "testing/gate.h"
+#include "testing/memory_bound.h"
 #include "testing/scan_fixture.h"
 #include "testing/temp_folder.h"
 
@@ -154,7 +155,8 @@ TEST_F(LocalScan, NamesWithBlanksHashesAndHighBytes) {
 }
 
 TEST_F(LocalScan, AChainOfAHundredThousandPagesEndsInOrder) {
-    constexpr int kPages = 100000;
+    // ThreadSanitizer walks a shorter chain: the length finds no race there.
+    constexpr int kPages = kThreadSanitizerBuild ? 20000 : 100000;
     const TempFolder chain(TempStorage::kMemory);
     for (int i = 0; i < kPages; ++i) {
         chain.Put("p" + std::to_string(i) + ".html",
@@ -163,7 +165,7 @@ TEST_F(LocalScan, AChainOfAHundredThousandPagesEndsInOrder) {
     ScanAndWait(chain.WidePathOf("p0.html"));
     const std::vector<ResultRow> rows = m_window.Rows();
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(kPages));
-    for (int i : {0, 1, 50000, kPages - 1}) {
+    for (int i : {0, 1, kPages / 2, kPages - 1}) {
         EXPECT_EQ(rows[i].link, chain.WidePathOf("p" + std::to_string(i) + ".html"));
         EXPECT_EQ(rows[i].state, L"OK");
     }
