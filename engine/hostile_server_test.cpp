@@ -29,12 +29,7 @@ std::string A(const std::string& target) { return "<a href=\"" + target + "\">x<
 
 class HostileServer : public ScanFixture {
 protected:
-    std::vector<Row> Rows() const {
-        std::vector<Row> rows;
-        for (const ResultRow& row : m_window.Rows())
-            rows.push_back({row.link, row.state, row.location});
-        return rows;
-    }
+    std::vector<Row> Rows() const { return RowTexts(m_window); }
 
     std::wstring U(const std::string& path) const { return Widen(m_server.Url(path)); }
     std::wstring At(const std::string& path, int line) const {

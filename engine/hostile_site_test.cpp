@@ -30,12 +30,7 @@ protected:
         return P(page) + L":" + std::to_wstring(line);
     }
 
-    std::vector<Row> Rows() const {
-        std::vector<Row> rows;
-        for (const ResultRow& row : m_window.Rows())
-            rows.push_back({row.link, row.state, row.location});
-        return rows;
-    }
+    std::vector<Row> Rows() const { return RowTexts(m_window); }
 
     TempFolder m_site;
     PeakMemoryWatch m_memory;

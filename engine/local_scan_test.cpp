@@ -32,12 +32,7 @@ protected:
     }
 
     // Link, State and Location of every row, in table order.
-    std::vector<std::vector<std::wstring>> Rows() const {
-        std::vector<std::vector<std::wstring>> rows;
-        for (const ResultRow& row : m_window.Rows())
-            rows.push_back({row.link, row.state, row.location});
-        return rows;
-    }
+    std::vector<std::vector<std::wstring>> Rows() const { return RowTexts(m_window); }
 
     void Scan(std::string_view start) { ScanAndWait(P(start)); }
 
@@ -217,8 +212,7 @@ TEST_F(LocalScanStop, OpensNoFileAfterStopButStillReportsAbsoluteLinks) {
     WaitForScanEnd();
     const std::wstring abs = L"http://abs.invalid/";
     const std::wstring skipped = L"Absolute URL - skipped";
-    std::vector<Row> rows;
-    for (const ResultRow& row : m_gated.Rows()) rows.push_back({row.link, row.state, row.location});
+    const std::vector<Row> rows = RowTexts(m_gated);
     EXPECT_THAT(
         rows,
         ElementsAre(Row{P("p0.html"), L"OK", P("p0.html")},

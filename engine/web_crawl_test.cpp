@@ -51,12 +51,7 @@ TEST(PageStateText, NeverLongerThan255) {
 
 class WebCrawl : public ScanFixture {
 protected:
-    std::vector<Row> Rows() const {
-        std::vector<Row> rows;
-        for (const ResultRow& row : m_window.Rows())
-            rows.push_back({row.link, row.state, row.location});
-        return rows;
-    }
+    std::vector<Row> Rows() const { return RowTexts(m_window); }
 
     std::wstring U(const std::string& path) const { return Widen(m_server.Url(path)); }
     std::wstring At(const std::string& path, int line) const {
@@ -205,9 +200,7 @@ TEST_F(WebCrawlNginx, CrawlsARealServerBothWithAndWithoutKeepAlive) {
         ASSERT_TRUE(nginx.IsListening()) << nginx.Failure();
         const std::wstring root = L"http://" + Widen(nginx.Address()) + L"/";
         ScanAndWait(root + L"index.html");
-        std::vector<Row> rows;
-        for (const ResultRow& row : m_window.Rows())
-            rows.push_back({row.link, row.state, row.location});
+        const std::vector<Row> rows = RowTexts(m_window);
         const std::wstring index = root + L"index.html";
         EXPECT_THAT(rows, UnorderedElementsAreArray(std::vector<Row>{
                               {index, L"200 OK", index},

@@ -31,3 +31,9 @@ void ScanFixture::ScanAndWait(const std::wstring& path) {
 void ScanFixture::WaitForScanEnd() {
     ASSERT_TRUE(WaitForScanThreadEnd(kScanDeadline)) << "the scan did not end in time";
 }
+
+std::vector<std::vector<std::wstring>> RowTexts(const HeadlessWindow& window) {
+    std::vector<std::vector<std::wstring>> rows;
+    for (const ResultRow& row : window.Rows()) rows.push_back({row.link, row.state, row.location});
+    return rows;
+}

@@ -7,8 +7,13 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "engine/headless_window.h"
+
+// Link, State and Location of every row of window, in table order: what
+// scan tests compare.
+[[nodiscard]] std::vector<std::vector<std::wstring>> RowTexts(const HeadlessWindow& window);
 
 class ScanFixture : public ::testing::Test {
 protected:
