@@ -25,40 +25,33 @@ using std::chrono::milliseconds;
 
 constexpr std::string_view kTextHeaders = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
 
-std::string A(const std::string& target) { return "<a href=\"" + target + "\">x</a>\n"; }
-
-class HostileServer : public ScanFixture {
+class HostileServer : public ServedScanFixture {
 protected:
-    std::vector<Row> Rows() const { return RowTexts(m_window); }
-
-    std::wstring U(const std::string& path) const { return Widen(m_server.Url(path)); }
-    std::wstring At(const std::string& path, int line) const {
-        return U(path) + L":" + std::to_wstring(line);
-    }
-
     PeakMemoryWatch m_memory;
-    ScriptedHttpServer m_server{LoopbackAddressForTest()};
 };
 
 TEST_F(HostileServer, EveryMisbehaviourEndsInAWholeRow) {
     SKIP_WITHOUT_PORT_80(m_server);
-    m_server.SetResponse(
-        "/", HtmlPage("200 OK", " " + A("headers.html") + A("short.html") + A("chunked.html") +
-                                    A("reset.html") + A("moved.html") + A("silent.html") +
-                                    A("trickle.html")));
+    m_server.SetResponse("/",
+                         HtmlPage("200 OK", " " + Anchor("headers.html") + Anchor("short.html") +
+                                                Anchor("chunked.html") + Anchor("reset.html") +
+                                                Anchor("moved.html") + Anchor("silent.html") +
+                                                Anchor("trickle.html")));
     // 1 MiB of headers after the content type: the body behind them still counts.
     std::string headers(kTextHeaders);
     for (int i = 0; headers.size() < kMiB; ++i)
         headers += "X-Filler-" + std::to_string(i) + ": " + std::string(100, 'h') + "\r\n";
-    m_server.SetResponse("/headers.html", Reply(headers + "\r\n\n" + A("behind-headers.html")));
+    m_server.SetResponse("/headers.html",
+                         Reply(headers + "\r\n\n" + Anchor("behind-headers.html")));
     m_server.SetResponse("/short.html", Reply("HTT"));
     m_server.SetResponse("/chunked.html", Reply(std::string(kTextHeaders) +
                                                 "Transfer-Encoding: chunked\r\n\r\n"
                                                 "ffffffff\r\n " +
-                                                A("in-chunk.html")));
+                                                Anchor("in-chunk.html")));
     ScriptedResponse reset;
-    reset.chunks = {{milliseconds(0), std::string(kTextHeaders) + "\r\n " + A("before-reset.html")},
-                    {milliseconds(50), "<a href=\"cut"}};
+    reset.chunks = {
+        {milliseconds(0), std::string(kTextHeaders) + "\r\n " + Anchor("before-reset.html")},
+        {milliseconds(50), "<a href=\"cut"}};
     reset.end = ScriptedEnd::kReset;
     m_server.SetResponse("/reset.html", reset);
     m_server.SetResponse("/moved.html",
@@ -66,7 +59,7 @@ TEST_F(HostileServer, EveryMisbehaviourEndsInAWholeRow) {
                                std::string(100 * 1024, 'l') + "\r\n\r\n"));
     m_server.SetResponse("/silent.html", NeverAnswer());
     // Three seconds of a byte every 100 ms: never the pause that ends a body.
-    ScriptedResponse trickle = Reply(std::string(kTextHeaders) + "\r\n " + A("trickled.html"));
+    ScriptedResponse trickle = Reply(std::string(kTextHeaders) + "\r\n " + Anchor("trickled.html"));
     for (int i = 0; i < 30; ++i) trickle.chunks.push_back({milliseconds(100), " "});
     m_server.SetResponse("/trickle.html", trickle);
     for (const char* path :
@@ -96,7 +89,7 @@ TEST_F(HostileServer, EndlessBodyStopsAtItsBoundWithMemoryBounded) {
     ScriptedHttpServer server(LoopbackAddressForTest(1),
                               ScriptedServerBounds{milliseconds(60000), milliseconds(120000)});
     SKIP_WITHOUT_PORT_80(server);
-    ScriptedResponse flood = Reply(std::string(kTextHeaders) + "\r\n " + A("first.html"));
+    ScriptedResponse flood = Reply(std::string(kTextHeaders) + "\r\n " + Anchor("first.html"));
     flood.endlessTail = std::string(64 * 1024, 'f');
     server.SetResponse("/", flood);
     server.SetResponse("/first.html", HtmlPage("200 OK", "found"));

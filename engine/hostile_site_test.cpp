@@ -21,18 +21,8 @@ namespace {
 using ::testing::ElementsAre;
 using Row = std::vector<std::wstring>;
 
-std::string Link(const std::string& target) { return "<a href=\"" + target + "\">x</a>\n"; }
-
-class HostileSite : public ScanFixture {
+class HostileSite : public SiteScanFixture {
 protected:
-    std::wstring P(std::string_view relative) const { return m_site.WidePathOf(relative); }
-    std::wstring At(std::string_view page, int line) const {
-        return P(page) + L":" + std::to_wstring(line);
-    }
-
-    std::vector<Row> Rows() const { return RowTexts(m_window); }
-
-    TempFolder m_site;
     PeakMemoryWatch m_memory;
 };
 
@@ -42,10 +32,10 @@ TEST_F(HostileSite, PageOf200MiBIsScannedToItsLastLineWithMemoryBounded) {
     {
         // Written a line at a time, so the test itself never holds the page.
         std::ofstream page(m_site.PathOf("huge.html"), std::ios::binary);
-        page << "<html>\n" << Link("first.html");
+        page << "<html>\n" << Anchor("first.html");
         const std::string filler = std::string(kLineLength - 1, 'f') + "\n";
         for (std::size_t i = 0; i < kFillerLines; ++i) page << filler;
-        page << " " << Link("last.html") << "</html>\n";
+        page << " " << Anchor("last.html") << "</html>\n";
     }
     m_site.Put("first.html", "1");
     m_site.Put("last.html", "2");
@@ -64,14 +54,14 @@ TEST_F(HostileSite, WhatCannotBeReadAsAPageIsReportedAndNeverHangs) {
     std::filesystem::create_symlink("loop-b.html", m_site.PathOf("loop-a.html"));
     std::filesystem::create_symlink("loop-a.html", m_site.PathOf("loop-b.html"));
     std::filesystem::create_symlink("nowhere.html", m_site.PathOf("dangling.html"));
-    m_site.Put("locked.html", "<html>" + Link("never.html"));
+    m_site.Put("locked.html", "<html>" + Anchor("never.html"));
     std::filesystem::permissions(m_site.PathOf("locked.html"), std::filesystem::perms::none);
     // A privileged test run may read the locked file all the same.
     const bool lockedReadable = std::ifstream(m_site.PathOf("locked.html")).is_open();
-    m_site.Put("index.html", "<html>\n" + Link("folder.html") + Link("loop-a.html") +
-                                 Link("dangling.html") + Link("locked.html") +
+    m_site.Put("index.html", "<html>\n" + Anchor("folder.html") + Anchor("loop-a.html") +
+                                 Anchor("dangling.html") + Anchor("locked.html") +
                                  // Root-relative links reach the devices, which never end.
-                                 Link("/dev/zero") + Link("/dev/urandom"));
+                                 Anchor("/dev/zero") + Anchor("/dev/urandom"));
     ScanAndWait(P("index.html"));
     const std::wstring lockedState = lockedReadable ? L"OK" : L"Can't open file";
     std::vector<Row> expected = {Row{P("index.html"), L"OK", P("index.html")},
@@ -91,7 +81,7 @@ TEST_F(HostileSite, FolderLinkThatLoopsBackEndsWhereTheSystemStopsFollowingIt) {
     // sub/again is sub itself, so sub/again/again/... names the same page
     // by ever longer paths, until the system refuses to follow so many links
     // (or the path grows too long).
-    m_site.Put("sub/index.html", "<html>" + Link("again/index.html"));
+    m_site.Put("sub/index.html", "<html>" + Anchor("again/index.html"));
     std::filesystem::create_directory_symlink(".", m_site.PathOf("sub/again"));
     ScanAndWait(P("sub/index.html"));
     const std::vector<ResultRow> rows = m_window.Rows();
@@ -112,11 +102,11 @@ TEST_F(HostileSite, NamesWithQuestionMarksHashesBlanksAndHighBytes) {
     std::string links;
     for (const std::string& name : names) {
         m_site.Put("odd dir?#\xe9/" + name, "ok");
-        links += Link("odd dir?#\xe9/" + name);
+        links += Anchor("odd dir?#\xe9/" + name);
     }
     // A query after a name stays part of the path that is opened.
     m_site.Put("page.html", "plain");
-    links += Link("page.html?x=1");
+    links += Anchor("page.html?x=1");
     m_site.Put("index.html", "<html>\n" + links);
     ScanAndWait(P("index.html"));
     const std::vector<Row> rows = Rows();

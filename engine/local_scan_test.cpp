@@ -21,22 +21,9 @@ using ::testing::ElementsAre;
 
 std::string Page(const std::string& body) { return "<html>\n" + body + "\n</html>\n"; }
 
-std::string Link(const std::string& target) { return "<a href=\"" + target + "\">x</a>\n"; }
-
-class LocalScan : public ScanFixture {
+class LocalScan : public SiteScanFixture {
 protected:
-    std::wstring P(std::string_view relative) const { return m_site.WidePathOf(relative); }
-
-    std::wstring At(std::string_view page, int line) const {
-        return P(page) + L":" + std::to_wstring(line);
-    }
-
-    // Link, State and Location of every row, in table order.
-    std::vector<std::vector<std::wstring>> Rows() const { return RowTexts(m_window); }
-
     void Scan(std::string_view start) { ScanAndWait(P(start)); }
-
-    TempFolder m_site;
 };
 
 using Row = std::vector<std::wstring>;
@@ -54,8 +41,8 @@ TEST_F(LocalScan, EmptyPathGivesOneCantOpenRow) {
 }
 
 TEST_F(LocalScan, StatesOfFilesThatAreNotScanned) {
-    m_site.Put("index.html", Page(Link("empty.html") + Link("pic.png") + Link("CAPS.html") +
-                                  Link("late.html") + Link("sub/")));
+    m_site.Put("index.html", Page(Anchor("empty.html") + Anchor("pic.png") + Anchor("CAPS.html") +
+                                  Anchor("late.html") + Anchor("sub/")));
     m_site.Put("empty.html", "");
     m_site.Put("pic.png", "\x89PNG <a href=\"never.html\">");
     m_site.Put("CAPS.html", "<HTML> <a href=\"never.html\"> </HTML>");
@@ -72,9 +59,10 @@ TEST_F(LocalScan, StatesOfFilesThatAreNotScanned) {
 }
 
 TEST_F(LocalScan, DepthFirstOrderEachFileOnceAtItsFirstLocation) {
-    m_site.Put("a.html", Page(Link("b.html") + Link("c.html") + Link("a.html") + Link("d.html")));
-    m_site.Put("b.html", Page(Link("d.html") + Link("a.html")));
-    m_site.Put("c.html", Page(Link("b.html")));
+    m_site.Put("a.html",
+               Page(Anchor("b.html") + Anchor("c.html") + Anchor("a.html") + Anchor("d.html")));
+    m_site.Put("b.html", Page(Anchor("d.html") + Anchor("a.html")));
+    m_site.Put("c.html", Page(Anchor("b.html")));
     m_site.Put("d.html", "plain");
     Scan("a.html");
     EXPECT_THAT(Rows(), ElementsAre(Row{P("a.html"), L"OK", P("a.html")},
@@ -84,9 +72,9 @@ TEST_F(LocalScan, DepthFirstOrderEachFileOnceAtItsFirstLocation) {
 }
 
 TEST_F(LocalScan, LinksResolveAgainstTheirOwnPageAndKeepTheirText) {
-    m_site.Put("index.html", Page(Link("sub/page.html") + Link("x.html") + Link("#top") +
-                                  Link("mailto:a@b") + Link("x.html?q=1#f")));
-    m_site.Put("sub/page.html", Page(Link("x.html") + Link("../x.html")));
+    m_site.Put("index.html", Page(Anchor("sub/page.html") + Anchor("x.html") + Anchor("#top") +
+                                  Anchor("mailto:a@b") + Anchor("x.html?q=1#f")));
+    m_site.Put("sub/page.html", Page(Anchor("x.html") + Anchor("../x.html")));
     m_site.Put("sub/x.html", "sub x");
     m_site.Put("x.html", "top x");
     Scan("index.html");
@@ -101,9 +89,9 @@ TEST_F(LocalScan, LinksResolveAgainstTheirOwnPageAndKeepTheirText) {
 
 TEST_F(LocalScan, TextModeAndZeroBytes) {
     // CR LF is read as LF, and each block counts only up to its first zero byte.
-    m_site.Put("index.html", "<html>\r\n\r\n" + Link("a.html") +
+    m_site.Put("index.html", "<html>\r\n\r\n" + Anchor("a.html") +
                                  std::string("\0 <a href=\"hidden.html\">", 24) +
-                                 std::string(1100, ' ') + "\r\n" + Link("b.html"));
+                                 std::string(1100, ' ') + "\r\n" + Anchor("b.html"));
     m_site.Put("a.html", "a");
     m_site.Put("b.html", "b");
     Scan("index.html");
@@ -114,7 +102,7 @@ TEST_F(LocalScan, TextModeAndZeroBytes) {
 
 TEST_F(LocalScan, AbsoluteLinksAreSkippedOncePerOccurrence) {
     m_site.Put("index.html",
-               Page(Link("http://example.invalid/") + Link("http://example.invalid/")));
+               Page(Anchor("http://example.invalid/") + Anchor("http://example.invalid/")));
     Scan("index.html");
     EXPECT_THAT(
         Rows(),
@@ -128,8 +116,8 @@ TEST_F(LocalScan, AbsoluteLinksAreSkippedOncePerOccurrence) {
 
 TEST_F(LocalScan, PageOnlyChecksTheStartPagesLinksWithoutScanningThem) {
     m_window.Options().scanPageOnly = 1;
-    m_site.Put("index.html", Page(Link("a.html") + Link("gone.html")));
-    m_site.Put("a.html", Page(Link("b.html")));
+    m_site.Put("index.html", Page(Anchor("a.html") + Anchor("gone.html")));
+    m_site.Put("a.html", Page(Anchor("b.html")));
     m_site.Put("b.html", "b");
     Scan("index.html");
     EXPECT_THAT(Rows(), ElementsAre(Row{P("index.html"), L"OK", P("index.html")},
@@ -138,8 +126,8 @@ TEST_F(LocalScan, PageOnlyChecksTheStartPagesLinksWithoutScanningThem) {
 }
 
 TEST_F(LocalScan, NamesWithBlanksHashesAndHighBytes) {
-    m_site.Put("index.html", Page(Link("my page.html") + Link("a#b.html") +
-                                  Link("caf\xc3\xa9.html") + Link("raw\xe9.html")));
+    m_site.Put("index.html", Page(Anchor("my page.html") + Anchor("a#b.html") +
+                                  Anchor("caf\xc3\xa9.html") + Anchor("raw\xe9.html")));
     m_site.Put("my page.html", "1");
     m_site.Put("a#b.html", "2");
     m_site.Put("caf\xc3\xa9.html", "3");
@@ -154,8 +142,9 @@ TEST_F(LocalScan, AChainOfAHundredThousandPagesEndsInOrder) {
     constexpr int kPages = kThreadSanitizerBuild ? 20000 : 100000;
     const TempFolder chain(TempStorage::kMemory);
     for (int i = 0; i < kPages; ++i) {
-        chain.Put("p" + std::to_string(i) + ".html",
-                  i + 1 < kPages ? "<html>" + Link("p" + std::to_string(i + 1) + ".html") : "end");
+        chain.Put(
+            "p" + std::to_string(i) + ".html",
+            i + 1 < kPages ? "<html>" + Anchor("p" + std::to_string(i + 1) + ".html") : "end");
     }
     ScanAndWait(chain.WidePathOf("p0.html"));
     const std::vector<ResultRow> rows = m_window.Rows();
@@ -167,8 +156,8 @@ TEST_F(LocalScan, AChainOfAHundredThousandPagesEndsInOrder) {
 }
 
 TEST_F(LocalScan, FoldersLinkingEachOtherStopAtTheLengthLimit) {
-    m_site.Put("a/index.html", Page(Link("../b/index.html")));
-    m_site.Put("b/index.html", Page(Link("../a/index.html")));
+    m_site.Put("a/index.html", Page(Anchor("../b/index.html")));
+    m_site.Put("b/index.html", Page(Anchor("../a/index.html")));
     Scan("a/index.html");
     const std::vector<ResultRow> rows = m_window.Rows();
     ASSERT_GE(rows.size(), 3u);
@@ -199,9 +188,9 @@ protected:
 
 TEST_F(LocalScanStop, OpensNoFileAfterStopButStillReportsAbsoluteLinks) {
     for (int i = 0; i < 10; ++i) {
-        m_site.Put(
-            "p" + std::to_string(i) + ".html",
-            "<html>" + Link("p" + std::to_string(i + 1) + ".html") + Link("http://abs.invalid/"));
+        m_site.Put("p" + std::to_string(i) + ".html",
+                   "<html>" + Anchor("p" + std::to_string(i + 1) + ".html") +
+                       Anchor("http://abs.invalid/"));
     }
     mainWindow = &m_gated;
     m_gated.SetPathText(P("p0.html"));

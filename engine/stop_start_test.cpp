@@ -20,8 +20,6 @@ namespace {
 
 using std::chrono::milliseconds;
 
-std::string Link(const std::string& target) { return "<a href=\"" + target + "\">x</a>\n"; }
-
 class StopAndStart : public ScanFixture {
 protected:
     // Starts a scan; when a stopped scan is still unwinding the Start is
@@ -89,9 +87,9 @@ TEST_F(StopAndStart, DuringAWebCrawl) {
     std::set<std::wstring> links = {Widen(server.Url("/"))};
     for (int i = 0; i < kPages; ++i) {
         const std::string page = "p" + std::to_string(i) + ".html";
-        index += Link(page);
+        index += Anchor(page);
         links.insert(Widen(server.Url("/" + page)));
-        ScriptedResponse reply = HtmlPage("200 OK", " " + Link("/") + Link("p0.html"));
+        ScriptedResponse reply = HtmlPage("200 OK", " " + Anchor("/") + Anchor("p0.html"));
         reply.chunks.front().pauseBefore = milliseconds(20);
         server.SetResponse("/" + page, reply);
     }
@@ -108,10 +106,10 @@ TEST_F(StopAndStart, DuringALocalScan) {
     std::string index = "<html>\n";
     for (int i = 0; i < kPages; ++i) {
         const std::string page = "p" + std::to_string(i) + ".html";
-        index += Link(page);
+        index += Anchor(page);
         links.insert(site.WidePathOf(page));
-        site.Put(page, "<html>" + Link("index.html") +
-                           Link("p" + std::to_string((i + 1) % kPages) + ".html"));
+        site.Put(page, "<html>" + Anchor("index.html") +
+                           Anchor("p" + std::to_string((i + 1) % kPages) + ".html"));
     }
     site.Put("index.html", index);
     links.insert(site.WidePathOf("index.html"));

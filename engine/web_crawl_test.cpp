@@ -26,8 +26,6 @@ using ::testing::UnorderedElementsAre;
 using ::testing::UnorderedElementsAreArray;
 using Row = std::vector<std::wstring>;
 
-std::string A(const std::string& target) { return "<a href=\"" + target + "\">x</a>\n"; }
-
 TEST(PageStateText, MovedPermanentlyAloneGetsTheLocationSuffix) {
     EXPECT_EQ(PageStateText("HTTP/1.1 301 Moved Permanently\r\nLocation: http://s/new/\r\n\r\n"),
               "301 Moved Permanently =>  http://s/new/");
@@ -49,27 +47,19 @@ TEST(PageStateText, NeverLongerThan255) {
     EXPECT_TRUE(state.starts_with("301 Moved =>  /xxx"));
 }
 
-class WebCrawl : public ScanFixture {
-protected:
-    std::vector<Row> Rows() const { return RowTexts(m_window); }
-
-    std::wstring U(const std::string& path) const { return Widen(m_server.Url(path)); }
-    std::wstring At(const std::string& path, int line) const {
-        return U(path) + L":" + std::to_wstring(line);
-    }
-
-    ScriptedHttpServer m_server{LoopbackAddressForTest()};
-};
+using WebCrawl = ServedScanFixture;
 
 TEST_F(WebCrawl, CrawlsTheFolderAndChecksEverythingElseOncePerOccurrence) {
     SKIP_WITHOUT_PORT_80(m_server);
-    m_server.SetResponse("/dir/", HtmlPage("200 OK", " " + A("page.html") + A("/top.html") +
-                                                         A(m_server.Url("/dir/sub/x.html")) +
-                                                         A(m_server.Url("/out.html")) +
-                                                         A(m_server.Url("/out.html")) + A("#frag") +
-                                                         A("https://secure/") + A("mailto:a@b")));
-    m_server.SetResponse("/dir/page.html", HtmlPage("200 OK", " " + A("/dir/") + A("page.html")));
-    m_server.SetResponse("/top.html", HtmlPage("200 OK", " " + A("out.html")));
+    m_server.SetResponse(
+        "/dir/", HtmlPage("200 OK", " " + Anchor("page.html") + Anchor("/top.html") +
+                                        Anchor(m_server.Url("/dir/sub/x.html")) +
+                                        Anchor(m_server.Url("/out.html")) +
+                                        Anchor(m_server.Url("/out.html")) + Anchor("#frag") +
+                                        Anchor("https://secure/") + Anchor("mailto:a@b")));
+    m_server.SetResponse("/dir/page.html",
+                         HtmlPage("200 OK", " " + Anchor("/dir/") + Anchor("page.html")));
+    m_server.SetResponse("/top.html", HtmlPage("200 OK", " " + Anchor("out.html")));
     m_server.SetResponse("/dir/sub/x.html", HtmlPage("200 OK", "no links"));
     m_server.SetResponse("/out.html", HtmlPage("200 OK", "outside"));
     ScanAndWait(U("/dir/"));
@@ -88,13 +78,13 @@ TEST_F(WebCrawl, CrawlsTheFolderAndChecksEverythingElseOncePerOccurrence) {
 
 TEST_F(WebCrawl, ErrorAndRedirectPagesStillYieldTheirLinks) {
     SKIP_WITHOUT_PORT_80(m_server);
-    m_server.SetResponse(
-        "/", HtmlPage("200 OK", " " + A("gone.html") + A("moved.html") + A("found.html")));
-    m_server.SetResponse("/gone.html", HtmlPage("404 Not Found", " " + A("from404.html")));
+    m_server.SetResponse("/", HtmlPage("200 OK", " " + Anchor("gone.html") + Anchor("moved.html") +
+                                                     Anchor("found.html")));
+    m_server.SetResponse("/gone.html", HtmlPage("404 Not Found", " " + Anchor("from404.html")));
     m_server.SetResponse(
         "/moved.html",
         Reply("HTTP/1.1 301 Moved Permanently\r\nLocation: " + m_server.Url("/new/") +
-              "\r\nContent-Type: text/html\r\n\r\n " + A("from301.html")));
+              "\r\nContent-Type: text/html\r\n\r\n " + Anchor("from301.html")));
     m_server.SetResponse("/found.html", Reply("HTTP/1.1 302 Found\r\nLocation: /new/\r\n\r\n"));
     m_server.SetResponse("/from404.html", HtmlPage("200 OK", ""));
     m_server.SetResponse("/from301.html", HtmlPage("200 OK", ""));
@@ -124,8 +114,8 @@ TEST_F(WebCrawl, AnImageInTheFolderIsFetchedThroughTheQueueWithoutLinks) {
 TEST_F(WebCrawl, PageOnlyExtractsTheStartPageAlone) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_window.Options().scanPageOnly = 1;
-    m_server.SetResponse("/", HtmlPage("200 OK", " " + A("a.html")));
-    m_server.SetResponse("/a.html", HtmlPage("200 OK", " " + A("b.html")));
+    m_server.SetResponse("/", HtmlPage("200 OK", " " + Anchor("a.html")));
+    m_server.SetResponse("/a.html", HtmlPage("200 OK", " " + Anchor("b.html")));
     ScanAndWait(U("/"));
     EXPECT_THAT(Rows(), UnorderedElementsAre(Row{U("/"), L"200 OK", U("/")},
                                              Row{U("/a.html"), L"200 OK", At("/", 1)}));
@@ -134,7 +124,7 @@ TEST_F(WebCrawl, PageOnlyExtractsTheStartPageAlone) {
 TEST_F(WebCrawl, NeverMoreThanTenConnectionsAtOnce) {
     SKIP_WITHOUT_PORT_80(m_server);
     std::string links;
-    for (int i = 0; i < 25; ++i) links += A("p" + std::to_string(i) + ".html");
+    for (int i = 0; i < 25; ++i) links += Anchor("p" + std::to_string(i) + ".html");
     m_server.SetResponse("/", HtmlPage("200 OK", " " + links));
     ScriptedResponse slow = HtmlPage("200 OK", "slow");
     slow.chunks.front().pauseBefore = std::chrono::milliseconds(300);
@@ -172,8 +162,9 @@ TEST_F(WebCrawl, LocalPagesCheckTheirWebLinksWhenAsked) {
     TempFolder site;
     // A path with a character beyond one byte keeps it in the location.
     const std::string page = "p\xc4\x81ge.html";
-    site.Put(page, "<html>\n" + A(m_server.Url("/ok.html")) + A(m_server.Url("/missing.html")));
-    m_server.SetResponse("/ok.html", HtmlPage("200 OK", " " + A("never.html")));
+    site.Put(page,
+             "<html>\n" + Anchor(m_server.Url("/ok.html")) + Anchor(m_server.Url("/missing.html")));
+    m_server.SetResponse("/ok.html", HtmlPage("200 OK", " " + Anchor("never.html")));
     m_window.Options().checkExternalUrls = 1;
     ScanAndWait(site.WidePathOf(page));
     const std::wstring path = site.WidePathOf(page);
@@ -187,10 +178,10 @@ class WebCrawlNginx : public ScanFixture {};
 
 TEST_F(WebCrawlNginx, CrawlsARealServerBothWithAndWithoutKeepAlive) {
     TempFolder site;
-    site.Put("index.html", "<html>\n" + A("a.html") + A("sub/b.html") + A("gone.html") +
-                               "<img src=\"pic.png\">\n</html>\n");
-    site.Put("a.html", "<html>\n" + A("index.html") + "</html>\n");
-    site.Put("sub/b.html", "<html>\n" + A("/a.html") + A("c.html") + "</html>\n");
+    site.Put("index.html", "<html>\n" + Anchor("a.html") + Anchor("sub/b.html") +
+                               Anchor("gone.html") + "<img src=\"pic.png\">\n</html>\n");
+    site.Put("a.html", "<html>\n" + Anchor("index.html") + "</html>\n");
+    site.Put("sub/b.html", "<html>\n" + Anchor("/a.html") + Anchor("c.html") + "</html>\n");
     site.Put("sub/c.html", "<html>c</html>\n");
     site.Put("pic.png", std::string("\x89PNG\r\n\x1a\n", 8));
     for (const NginxConnections mode :

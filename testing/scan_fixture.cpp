@@ -4,6 +4,7 @@
 #include "engine/main_window_record.h"
 #include "engine/scan_control.h"
 #include "engine/scan_seams.h"
+#include "platform/text_codec.h"
 
 void ScanFixture::SetUp() {
     RestoreDefaultScanSeams();
@@ -36,4 +37,22 @@ std::vector<std::vector<std::wstring>> RowTexts(const HeadlessWindow& window) {
     std::vector<std::vector<std::wstring>> rows;
     for (const ResultRow& row : window.Rows()) rows.push_back({row.link, row.state, row.location});
     return rows;
+}
+
+std::string Anchor(const std::string& target) { return "<a href=\"" + target + "\">x</a>\n"; }
+
+std::wstring SiteScanFixture::P(std::string_view relative) const {
+    return m_site.WidePathOf(relative);
+}
+
+std::wstring SiteScanFixture::At(std::string_view page, int line) const {
+    return P(page) + L":" + std::to_wstring(line);
+}
+
+std::wstring ServedScanFixture::U(const std::string& path) const {
+    return Widen(m_server.Url(path));
+}
+
+std::wstring ServedScanFixture::At(const std::string& path, int line) const {
+    return U(path) + L":" + std::to_wstring(line);
 }

@@ -1,19 +1,27 @@
-// A test fixture for scans: a headless window installed as mainWindow,
+// Test fixtures for scans: a headless window installed as mainWindow,
 // shortened dispatcher pauses, and a clean hand-back of the scan state (the
-// running scan stopped and its thread ended) after each test.
+// running scan stopped and its thread ended) after each test; one variant
+// scans a site in a temporary folder, another crawls a scripted server.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/headless_window.h"
+#include "testing/loopback_address.h"
+#include "testing/scripted_http_server.h"
+#include "testing/temp_folder.h"
 
 // Link, State and Location of every row of window, in table order: what
 // scan tests compare.
 [[nodiscard]] std::vector<std::vector<std::wstring>> RowTexts(const HeadlessWindow& window);
+
+// A line holding one anchor that links to target.
+[[nodiscard]] std::string Anchor(const std::string& target);
 
 class ScanFixture : public ::testing::Test {
 protected:
@@ -33,5 +41,30 @@ protected:
     // Waits until the scan thread has ended; fails the test on time-out.
     void WaitForScanEnd();
 
+    // Link, State and Location of every row, in table order.
+    [[nodiscard]] std::vector<std::vector<std::wstring>> Rows() const { return RowTexts(m_window); }
+
     HeadlessWindow m_window;
+};
+
+// Scans of a site written into a temporary folder on disk.
+class SiteScanFixture : public ScanFixture {
+protected:
+    // The full path of a file of the site.
+    [[nodiscard]] std::wstring P(std::string_view relative) const;
+    // The Location of a link on line of the site's page.
+    [[nodiscard]] std::wstring At(std::string_view page, int line) const;
+
+    TempFolder m_site;
+};
+
+// Crawls of a scripted server on a loopback address of the test's own.
+class ServedScanFixture : public ScanFixture {
+protected:
+    // The server's URL of path.
+    [[nodiscard]] std::wstring U(const std::string& path) const;
+    // The Location of a link on line of the page at path.
+    [[nodiscard]] std::wstring At(const std::string& path, int line) const;
+
+    ScriptedHttpServer m_server{LoopbackAddressForTest()};
 };
