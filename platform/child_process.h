@@ -18,6 +18,8 @@ struct ChildProcessSetup {
     std::string errorPath;
     // Variables set for the child on top of this process's environment.
     std::vector<std::pair<std::string, std::string>> environment;
+    // The folder the child starts in; empty: this process's current folder.
+    std::string workingFolder;
 };
 
 class ChildProcess {

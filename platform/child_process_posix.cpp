@@ -46,6 +46,10 @@ public:
         }
         Redirect(1, setup.outputPath);
         Redirect(2, setup.errorPath);
+        // After the redirections, so that their paths mean what they meant here.
+        if (!setup.workingFolder.empty()) {
+            ::posix_spawn_file_actions_addchdir_np(&m_actions, setup.workingFolder.c_str());
+        }
         // The child starts with no signal blocked and Ctrl-C at its default,
         // whatever this process's threads have done with them.
         sigset_t none;

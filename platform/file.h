@@ -19,6 +19,10 @@ public:
     InputFile& operator=(const InputFile&) = delete;
 
     [[nodiscard]] bool Open(const std::wstring& path, FileMode mode);
+    // Opens the file whose name is exactly these bytes.
+    [[nodiscard]] bool OpenBytes(std::string_view pathBytes, FileMode mode);
+    // The bytes of the name the open file was opened by.
+    [[nodiscard]] const std::string& PathBytes() const { return m_pathBytes; }
     // Reads up to size bytes (after text-mode translation) into buffer.
     // Returns 0 at the end of the file or on an error.
     [[nodiscard]] std::size_t Read(char* buffer, std::size_t size);
@@ -29,8 +33,11 @@ private:
     // Reads more raw bytes; false at the end of the file or on an error.
     bool FillRaw();
 
+    void Start(int descriptor, std::string pathBytes, FileMode mode);
+
     int m_descriptor = -1;
     FileMode m_mode = FileMode::kBinary;
+    std::string m_pathBytes;
     // Raw bytes read ahead, so a CR at the end of one read can be paired with
     // an LF at the start of the next.
     std::string m_raw;
@@ -59,6 +66,10 @@ private:
     bool m_failed = false;
 };
 
+// True when a directory entry of that name exists, whatever it is (a file,
+// a folder, a link even when dangling).
+[[nodiscard]] bool PathExists(const std::wstring& path);
+[[nodiscard]] bool PathBytesExist(std::string_view pathBytes);
 // Creates one folder; false when it cannot be created (also when it exists).
 bool CreateFolder(const std::wstring& path);
 // Deletes a file; false when it cannot be deleted.

@@ -57,14 +57,29 @@ bool InputFile::Open(const std::wstring& path, FileMode mode) {
     Close();
     // A path with a NUL inside names no file.
     if (path.find(L'\0') != std::wstring::npos) return false;
-    m_descriptor = OpenRegularFile(FileSystemPath(path));
-    std::string bytes;
-    if (m_descriptor < 0 && SameCodeBytes(path, &bytes)) m_descriptor = OpenRegularFile(bytes);
+    std::string bytes = FileSystemPath(path);
+    int descriptor = OpenRegularFile(bytes);
+    if (descriptor < 0 && SameCodeBytes(path, &bytes)) descriptor = OpenRegularFile(bytes);
+    Start(descriptor, std::move(bytes), mode);
+    return m_descriptor >= 0;
+}
+
+bool InputFile::OpenBytes(std::string_view pathBytes, FileMode mode) {
+    Close();
+    if (pathBytes.find('\0') != std::string_view::npos) return false;
+    std::string bytes(pathBytes);
+    const int descriptor = OpenRegularFile(bytes);
+    Start(descriptor, std::move(bytes), mode);
+    return m_descriptor >= 0;
+}
+
+void InputFile::Start(int descriptor, std::string pathBytes, FileMode mode) {
+    m_descriptor = descriptor;
+    m_pathBytes = descriptor >= 0 ? std::move(pathBytes) : std::string();
     m_mode = mode;
     m_raw.clear();
     m_rawPosition = 0;
     m_atEnd = false;
-    return m_descriptor >= 0;
 }
 
 bool InputFile::FillRaw() {
@@ -104,6 +119,7 @@ std::size_t InputFile::Read(char* buffer, std::size_t size) {
 void InputFile::Close() {
     if (m_descriptor >= 0) ::close(m_descriptor);
     m_descriptor = -1;
+    m_pathBytes.clear();
     m_raw.clear();
     m_rawPosition = 0;
 }
@@ -139,6 +155,18 @@ bool OutputFile::Close() {
     const bool closed = ::close(m_descriptor) == 0;
     m_descriptor = -1;
     return closed && !m_failed;
+}
+
+bool PathBytesExist(std::string_view pathBytes) {
+    if (pathBytes.find('\0') != std::string_view::npos) return false;
+    struct stat status {};
+    return ::lstat(std::string(pathBytes).c_str(), &status) == 0;
+}
+
+bool PathExists(const std::wstring& path) {
+    if (PathBytesExist(FileSystemPath(path))) return true;
+    std::string bytes;
+    return SameCodeBytes(path, &bytes) && PathBytesExist(bytes);
 }
 
 bool CreateFolder(const std::wstring& path) {
