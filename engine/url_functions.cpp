@@ -1,6 +1,9 @@
 // URL and path cutting, written once for byte and wide text.
 #include "engine/url_functions.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 template <typename Char>
@@ -52,4 +55,103 @@ std::string GetUrlRequestPath(std::string_view text) {
 std::wstring GetUrlFileNameW(std::wstring_view text) {
     const std::size_t separator = LastSeparator(text);
     return std::wstring(separator == std::wstring_view::npos ? text : text.substr(separator + 1));
+}
+
+namespace {
+
+template <typename Char>
+bool IsDotSegment(std::basic_string_view<Char> segment) {
+    return (segment.size() == 1 && segment[0] == Char('.')) ||
+           (segment.size() == 2 && segment[0] == Char('.') && segment[1] == Char('.'));
+}
+
+// Calls visit with each "/"-separated segment of path, in order.
+template <typename Char, typename Visit>
+void ForEachSegment(std::basic_string_view<Char> path, Visit visit) {
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = path.find(Char('/'), start);
+        if (slash == std::basic_string_view<Char>::npos) {
+            visit(path.substr(start), true);
+            return;
+        }
+        visit(path.substr(start, slash - start), false);
+        start = slash + 1;
+    }
+}
+
+template <typename Char>
+bool HasDotSegment(std::basic_string_view<Char> path) {
+    bool found = false;
+    ForEachSegment(path, [&found](std::basic_string_view<Char> segment, bool) {
+        found = found || IsDotSegment(segment);
+    });
+    return found;
+}
+
+template <typename Char>
+std::basic_string<Char> DotSegmentsRemoved(std::basic_string_view<Char> path) {
+    using View = std::basic_string_view<Char>;
+    if (!HasDotSegment(path)) return std::basic_string<Char>(path);
+    constexpr Char kUp[] = {'.', '.', 0};
+    const bool absolute = path.starts_with(Char('/'));
+    const bool leadingDot = path.size() >= 2 && path[0] == Char('.') && path[1] == Char('/');
+    std::basic_string<Char> result;
+    if (absolute || leadingDot) {
+        result = leadingDot ? path.substr(0, 2) : path.substr(0, 1);
+        path.remove_prefix(result.size());
+    }
+    std::vector<View> kept;
+    bool endsInFolder = false;
+    ForEachSegment(path, [&](View segment, bool last) {
+        if (!IsDotSegment(segment)) {
+            kept.push_back(segment);
+            return;
+        }
+        endsInFolder = last;
+        if (segment.size() == 1) return;
+        if (!kept.empty() && kept.back() != View(kUp)) {
+            kept.pop_back();
+        } else if (!absolute) {
+            kept.push_back(View(kUp));
+        }
+    });
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        if (i > 0) result += Char('/');
+        result += kept[i];
+    }
+    if (endsInFolder && !kept.empty()) result += Char('/');
+    if (result.empty()) result = {Char('.'), Char('/')};
+    return result;
+}
+
+// The length of a leading "http://" or "https://".
+std::size_t WebSchemeLength(std::string_view address) {
+    for (const std::string_view scheme : {"http://", "https://"}) {
+        if (address.starts_with(scheme)) return scheme.size();
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::string RemoveDotSegments(std::string_view path) { return DotSegmentsRemoved(path); }
+std::wstring RemoveDotSegmentsW(std::wstring_view path) { return DotSegmentsRemoved(path); }
+
+std::string NormaliseWebAddress(std::string_view address) {
+    address = address.substr(0, address.find('#'));
+    const std::size_t pathStart = address.find_first_of("/?", WebSchemeLength(address));
+    // Without a path, or with a "/" only inside the query, there is nothing to remove.
+    if (pathStart == std::string_view::npos || address[pathStart] != '/') {
+        return std::string(address);
+    }
+    const std::size_t pathEnd = std::min(address.find('?', pathStart), address.size());
+    const std::string_view path = address.substr(pathStart, pathEnd - pathStart);
+    if (!HasDotSegment(path)) return std::string(address);
+    return std::string(address.substr(0, pathStart)) + RemoveDotSegments(path) +
+           std::string(address.substr(pathEnd));
+}
+
+std::size_t QueryOrFragmentStart(std::string_view value) {
+    return std::min(value.find_first_of("?#"), value.size());
 }
