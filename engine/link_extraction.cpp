@@ -18,12 +18,15 @@ constexpr std::size_t kNone = std::string_view::npos;
 // still the first one.
 class ForwardSearch {
 public:
-    ForwardSearch(std::string_view text, std::string_view needle)
-        : m_text(text), m_needle(needle) {}
+    enum class Match { kWholeNeedle, kAnyCharacter };
+
+    ForwardSearch(std::string_view text, std::string_view needle, Match match = Match::kWholeNeedle)
+        : m_text(text), m_needle(needle), m_match(match) {}
 
     std::size_t From(std::size_t position) {
         if (!m_searched || (m_found != kNone && m_found < position)) {
-            m_found = m_text.find(m_needle, position);
+            m_found = m_match == Match::kWholeNeedle ? m_text.find(m_needle, position)
+                                                     : m_text.find_first_of(m_needle, position);
             m_searched = true;
         }
         return m_found;
@@ -32,6 +35,7 @@ public:
 private:
     std::string_view m_text;
     std::string_view m_needle;
+    Match m_match;
     std::size_t m_found = kNone;
     bool m_searched = false;
 };
@@ -79,9 +83,41 @@ public:
           m_variant(variant),
           m_apostrophe(text, "'"),
           m_quote(text, "\""),
-          m_tagEnd(text, ">") {}
+          m_tagEnd(text, ">"),
+          m_unquotedEnd(text, kUnquotedValueEnd, ForwardSearch::Match::kAnyCharacter) {}
 
-    // The value starting at start, or false when the variant drops it.
+    // The value of the attribute whose name ends at afterName, or false when
+    // there is none to hand on.
+    bool CutAfterName(std::size_t afterName, std::string_view* value) {
+        if (StartsUnquotedValue(afterName)) return CutUnquoted(afterName + 1, value);
+        // "=" and the tag's end: the attribute has no value at all.
+        if (m_text.substr(afterName).starts_with("=>")) return false;
+        // Otherwise the two characters after the name are taken to be "=" and a quote.
+        return Cut(afterName + 2, value);
+    }
+
+private:
+    // White space and the tag's end close an unquoted value.
+    static constexpr std::string_view kUnquotedValueEnd = " \t\r\n\f>";
+
+    // "=" directly followed by a character that is no quote and no white
+    // space: the value is written without quotes.
+    bool StartsUnquotedValue(std::size_t afterName) const {
+        if (afterName + 1 >= m_text.size() || m_text[afterName] != '=') return false;
+        const char first = m_text[afterName + 1];
+        return first != '"' && first != '\'' && kUnquotedValueEnd.find(first) == kNone;
+    }
+
+    // An unquoted value runs up to white space or ">", as a browser reads it;
+    // one that the text ends before that belongs to no finished tag.
+    bool CutUnquoted(std::size_t start, std::string_view* value) {
+        const std::size_t end = m_unquotedEnd.From(start);
+        if (end == kNone) return false;
+        *value = m_text.substr(start, end - start);
+        return true;
+    }
+
+    // A value from start up to a quote, as the variant reads it.
     bool Cut(std::size_t start, std::string_view* value) {
         if (start > m_text.size()) return false;
         const std::size_t quote = std::min(m_apostrophe.From(start), m_quote.From(start));
@@ -96,12 +132,12 @@ public:
         return true;
     }
 
-private:
     std::string_view m_text;
     PageVariant m_variant;
     ForwardSearch m_apostrophe;
     ForwardSearch m_quote;
     ForwardSearch m_tagEnd;
+    ForwardSearch m_unquotedEnd;
 };
 
 std::size_t AllowedPassCount() {
@@ -137,9 +173,8 @@ void ScanTagPass(std::string_view text, const LinkTagPass& pass, PageVariant var
         const std::size_t name = attribute.From(p + 1);
         const std::size_t end = tagEnd.From(p + 1);
         if (name == kNone || (end != kNone && end < name)) continue;
-        // The two characters after the name are taken to be "=" and a quote.
         std::string_view value;
-        if (!cutter.Cut(name + pass.attribute.size() + 2, &value)) continue;
+        if (!cutter.CutAfterName(name + pass.attribute.size(), &value)) continue;
         handler(value, lines.LineAt(name));
     }
 }

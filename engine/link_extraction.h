@@ -39,9 +39,10 @@ inline constexpr std::array<LinkTagPass, 15> LinkTagTable = {{
 inline constexpr std::size_t kAnchorPassCount = 3;
 inline constexpr std::size_t kImagePassEnd = 6;
 
-// Where a value ends: the web variant stops at a quote or ">" and drops
-// values that do not end in a quote followed by more text; the local variant
-// stops at a quote only and hands every value on.
+// Where a quoted value ends: the web variant stops at a quote or ">" and
+// drops values that do not end in a quote followed by more text; the local
+// variant stops at a quote only and hands every value on. A value written
+// without quotes ("=" then no quote) ends, in both, at white space or ">".
 enum class PageVariant { kWeb, kLocal };
 
 // Called once per accepted occurrence with the value (a view into the page

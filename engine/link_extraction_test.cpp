@@ -67,17 +67,32 @@ TEST(LinkExtraction, WebValuesEndAtAQuoteFollowedByMoreText) {
     EXPECT_THAT(Web(" <a href=\"\">"), ElementsAre(Pair("", 1)));
     EXPECT_THAT(Web(" <a href=\"\""), IsEmpty());
     EXPECT_THAT(Web(" <a href=\"x.html"), IsEmpty());
-    EXPECT_THAT(Web(" <a href=x.html>later \"quote\" "), IsEmpty());
     EXPECT_THAT(Web(" <a href=\"a>b\">"), IsEmpty());
     EXPECT_THAT(Web(" <a href='it\"s'>"), ElementsAre(Pair("it", 1)));
     EXPECT_THAT(Web(" <a href=\"two\nlines\" >"), ElementsAre(Pair("two\nlines", 1)));
 }
 
 TEST(LinkExtraction, LocalValuesEndAtAQuoteOnlyAndAreAlwaysHandedOn) {
-    EXPECT_THAT(Local(" <a href=x.html>text\n\"q\""), ElementsAre(Pair(".html>text\n", 1)));
     EXPECT_THAT(Local(" <a href=\"a>b\">"), ElementsAre(Pair("a>b", 1)));
     EXPECT_THAT(Local(" <a href=\"\""), ElementsAre(Pair("", 1)));
     EXPECT_THAT(Local(" <a href=\"to the end"), ElementsAre(Pair("to the end", 1)));
+}
+
+TEST(LinkExtraction, UnquotedValuesEndAtWhiteSpaceOrTheTagsEndInBothVariants) {
+    for (const auto& pass : {Web, Local}) {
+        EXPECT_THAT(pass(" <a href=x.html>later \"quote\" ", LinkTagTable[0]),
+                    ElementsAre(Pair("x.html", 1)));
+        EXPECT_THAT(pass(" <a href=a'b\"c title=\"t\">", LinkTagTable[0]),
+                    ElementsAre(Pair("a'b\"c", 1)));
+        EXPECT_THAT(pass(" <a href=x.html\ttitle='t'> <a\nhref=y.html\n>", LinkTagTable[0]),
+                    ElementsAre(Pair("x.html", 1)));
+        EXPECT_THAT(pass(" <A id=t\n HREF=y.html\r\n>", LinkTagTable[1]),
+                    ElementsAre(Pair("y.html", 2)));
+        // No value before the tag's end, or a tag the text never closes.
+        EXPECT_THAT(pass(" <a href=> <a href=x.html", LinkTagTable[0]), IsEmpty());
+    }
+    // A blank after "=" is no unquoted value: two characters are skipped as ever.
+    EXPECT_THAT(Web(" <a href= \"x.html\">"), ElementsAre(Pair("", 1)));
 }
 
 TEST(LinkExtraction, NameAtTheVeryEndOfTheTextIsNoFailure) {

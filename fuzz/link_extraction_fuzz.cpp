@@ -1,7 +1,8 @@
 // Link extraction over any page text, both variants, every option setting.
-// Each pass must hand on exactly what a plain search of the text finds, each
-// value must be a piece of the page text, and the passes the options allow
-// must run in table order.
+// Each pass must hand on exactly what a plain search of the text finds
+// (quoted values as each variant cuts them, unquoted ones up to white space
+// or ">"), each value must be a piece of the page text, and the passes the
+// options allow must run in table order.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -40,6 +41,20 @@ std::size_t ValueEnd(std::string_view text, std::size_t start, PageVariant varia
     return stop;
 }
 
+// "=" then a character that is no quote, no white space and no ">": a value
+// written without quotes, which ends at white space or ">" (kNone when the
+// text ends first).
+bool UnquotedValue(std::string_view text, std::size_t afterName, std::size_t* start,
+                   std::size_t* end) {
+    if (afterName + 1 >= text.size() || text[afterName] != '=') return false;
+    constexpr std::string_view kEnds = " \t\r\n\f>";
+    const char first = text[afterName + 1];
+    if (first == '"' || first == '\'' || kEnds.find(first) != kNone) return false;
+    *start = afterName + 1;
+    *end = text.find_first_of(kEnds, *start);
+    return true;
+}
+
 // One pass written as plainly as possible: every search from scratch.
 std::vector<FoundLink> PlainPass(std::string_view text, const LinkTagPass& pass,
                                  PageVariant variant) {
@@ -48,7 +63,18 @@ std::vector<FoundLink> PlainPass(std::string_view text, const LinkTagPass& pass,
         const std::size_t name = text.find(pass.attribute, p + 1);
         const std::size_t tagEnd = text.find('>', p + 1);
         if (name == kNone || (tagEnd != kNone && tagEnd < name)) continue;
-        const std::size_t start = name + pass.attribute.size() + 2;
+        const std::size_t afterName = name + pass.attribute.size();
+        std::size_t unquotedStart = 0;
+        std::size_t unquotedEnd = 0;
+        if (UnquotedValue(text, afterName, &unquotedStart, &unquotedEnd)) {
+            if (unquotedEnd != kNone) {
+                found.push_back(
+                    {unquotedStart, unquotedEnd - unquotedStart, CountedLine(text, name)});
+            }
+            continue;
+        }
+        if (text.substr(afterName, 2) == "=>") continue;
+        const std::size_t start = afterName + 2;
         if (start > text.size()) continue;
         const std::size_t end = ValueEnd(text, start, variant);
         if (end == kNone) continue;
