@@ -1,6 +1,8 @@
 // The in-memory window.
 #include "engine/headless_window.h"
 
+#include "engine/compact_text.h"
+
 HeadlessWindow::HeadlessWindow(std::wstring pathText) : m_pathText(std::move(pathText)) {}
 
 void HeadlessWindow::SetPathText(std::wstring pathText) {
@@ -13,10 +15,30 @@ std::wstring HeadlessWindow::ReadPathText() {
     return m_pathText;
 }
 
+HeadlessWindow::PackedRow HeadlessWindow::Pack(const ResultRow& row) {
+    PackedRow packed;
+    packed.texts = PackWideText(row.link);
+    packed.linkEnd = static_cast<std::uint32_t>(packed.texts.size());
+    packed.texts += PackWideText(row.state);
+    packed.stateEnd = static_cast<std::uint32_t>(packed.texts.size());
+    packed.texts += PackWideText(row.location);
+    packed.texts.shrink_to_fit();
+    packed.icon = row.icon;
+    return packed;
+}
+
+ResultRow HeadlessWindow::Unpack(const PackedRow& row) {
+    const std::string_view texts(row.texts);
+    return ResultRow{UnpackWideText(texts.substr(0, row.linkEnd)),
+                     UnpackWideText(texts.substr(row.linkEnd, row.stateEnd - row.linkEnd)),
+                     UnpackWideText(texts.substr(row.stateEnd)), row.icon};
+}
+
 void HeadlessWindow::AppendRow(const ResultRow& row) {
+    PackedRow packed = Pack(row);
     {
         std::lock_guard lock(m_mutex);
-        m_rows.push_back(row);
+        m_rows.push_back(std::move(packed));
     }
     m_rowsChanged.notify_all();
     OnRowAppended(row);
@@ -52,7 +74,10 @@ void HeadlessWindow::ShowMessageBox(const std::wstring& text, const std::wstring
 
 std::vector<ResultRow> HeadlessWindow::Rows() const {
     std::lock_guard lock(m_mutex);
-    return m_rows;
+    std::vector<ResultRow> rows;
+    rows.reserve(m_rows.size());
+    for (const PackedRow& row : m_rows) rows.push_back(Unpack(row));
+    return rows;
 }
 
 std::wstring HeadlessWindow::StatusText() const {

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -43,11 +44,23 @@ protected:
     virtual void OnStatusTextChanged(const std::wstring& text) { (void)text; }
 
 private:
+    // A row as kept: its three texts packed one after the other
+    // (engine/compact_text.h), so a long scan costs what its texts need.
+    struct PackedRow {
+        std::string texts;
+        std::uint32_t linkEnd = 0;
+        std::uint32_t stateEnd = 0;
+        ResultIcon icon = ResultIcon::kOk;
+    };
+
+    [[nodiscard]] static PackedRow Pack(const ResultRow& row);
+    [[nodiscard]] static ResultRow Unpack(const PackedRow& row);
+
     mutable std::mutex m_mutex;
     std::condition_variable m_rowsChanged;
     std::wstring m_pathText;
     ScanOptions m_options;
-    std::vector<ResultRow> m_rows;
+    std::vector<PackedRow> m_rows;
     std::wstring m_statusText;
     StartButtonLook m_look = StartButtonLook::kStart;
     std::vector<std::pair<std::wstring, std::wstring>> m_messages;
