@@ -31,7 +31,8 @@ const std::vector<std::string>& LinkValues() {
 }
 
 const std::string kBase = "http://www.example.com/catalogue/2026/";
-const std::wstring kLocalBase = L"/home/user/sites/example/catalogue/2026/";
+const LocalPath kLocalBase{L"/home/user/sites/example/catalogue/2026/",
+                           "/home/user/sites/example/catalogue/2026/"};
 
 void BM_KindOfLink(benchmark::State& state) {
     const auto& values = LinkValues();

@@ -1,7 +1,12 @@
-// Link classification: prefix tests, resolution by plain concatenation
-// against the folder of the page that holds the link, and the hand-over.
+// Link classification: prefix tests, resolution against the folder of the
+// page that holds the link (joining, then removing dot segments and
+// fragments, so that one page has one text), and the hand-over.
 #include "engine/link_classification.h"
 
+#include <optional>
+#include <type_traits>
+
+#include "engine/link_value.h"
 #include "engine/local_scan.h"
 #include "engine/main_window_record.h"
 #include "engine/results_table.h"
@@ -27,6 +32,17 @@ std::wstring FolderOfBase(const std::wstring& base) {
     return base.ends_with(L'/') ? base : GetUrlFolderW(base);
 }
 
+// The host part or folder of base that a link of this kind is joined to.
+template <typename Char>
+std::basic_string<Char> FrontOfLink(LinkKind kind, const std::basic_string<Char>& base) {
+    if (kind != LinkKind::kRootRelative) return FolderOfBase(base);
+    if constexpr (std::is_same_v<Char, char>) {
+        return GetUrlHost(base);
+    } else {
+        return GetUrlHostW(base);
+    }
+}
+
 }  // namespace
 
 LinkKind KindOfLink(std::string_view value) {
@@ -37,25 +53,62 @@ LinkKind KindOfLink(std::string_view value) {
 }
 
 std::string ResolveWebLink(std::string_view value, LinkKind kind, const std::string& base) {
-    if (kind == LinkKind::kRootRelative) return "http://" + GetUrlHost(base) + std::string(value);
-    return FolderOfBase(base) + std::string(value);
+    if (kind == LinkKind::kRootRelative) {
+        return NormaliseWebAddress("http://" + GetUrlHost(base) + std::string(value));
+    }
+    return NormaliseWebAddress(FolderOfBase(base) + std::string(value));
 }
 
-std::wstring ResolveLocalLink(std::string_view value, LinkKind kind, const std::wstring& base) {
-    if (kind == LinkKind::kRootRelative) return GetUrlHostW(base) + Widen(value);
-    return FolderOfBase(base) + Widen(value);
+namespace {
+
+// The path of a link part joined to base, without dot segments. A base
+// without its bytes leaves the file system to be given the text.
+LocalPath JoinLocal(const LocalPath& base, LinkKind kind, std::string_view part) {
+    LocalPath path{RemoveDotSegmentsW(FrontOfLink(kind, base.text) + Widen(part)), {}};
+    if (!base.fileBytes.empty()) {
+        path.fileBytes = RemoveDotSegments(FrontOfLink(kind, base.fileBytes) + std::string(part));
+    }
+    return path;
 }
 
-void ClassifyWebLink(std::string_view value, const std::string& location, const std::string& base) {
+void AppendToPath(LocalPath& path, std::string_view bytes) {
+    path.text += Widen(bytes);
+    if (!path.fileBytes.empty()) path.fileBytes += bytes;
+}
+
+}  // namespace
+
+LocalLinkPaths ResolveLocalLink(std::string_view value, LinkKind kind, const LocalPath& base) {
+    // Dot segments are looked for only up to the query or fragment, which
+    // belong to no folder.
+    const std::size_t cut = QueryOrFragmentStart(value);
+    const std::string_view pathPart = value.substr(0, cut);
+    const std::string_view suffix = value.substr(cut);
+    LocalLinkPaths paths;
+    paths.path = JoinLocal(base, kind, pathPart);
+    const std::string unescaped = PercentDecoded(pathPart);
+    if (unescaped != pathPart) paths.unescaped = JoinLocal(base, kind, unescaped);
+    if (suffix.empty()) return paths;
+    paths.withoutQuery = paths.path;
+    AppendToPath(paths.path, suffix);
+    return paths;
+}
+
+void ClassifyWebLink(std::string_view rawValue, const std::string& location,
+                     const std::string& base) {
+    const std::string value = CleanLinkValue(rawValue);
     const LinkKind kind = KindOfLink(value);
     if (kind == LinkKind::kIgnored) return;
+    // A file on the reader's own machine is nothing a web site can link to.
+    if (kind != LinkKind::kAbsoluteWeb && LeadsNowhereToCheck(value)) return;
     if (kind == LinkKind::kAbsoluteWeb) {
+        const std::string url = NormaliseWebAddress(value);
         // Too long to be requested: neither queued nor checked.
-        if (value.size() > kMaxAddressLength) return;
-        if (value.starts_with(base)) {
-            EnqueueLink(value, location);
+        if (url.size() > kMaxAddressLength) return;
+        if (url.starts_with(base)) {
+            EnqueueLink(url, location);
         } else {
-            CheckExternalLink(std::string(value), location);
+            CheckExternalLink(url, location);
         }
         return;
     }
@@ -65,16 +118,30 @@ void ClassifyWebLink(std::string_view value, const std::string& location, const 
 
 void ClassifyLocalLink(std::string_view value, const std::wstring& location,
                        const std::wstring& base) {
+    ClassifyLocalLink(value, location, LocalPath{base, {}});
+}
+
+void ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
+                       const LocalPath& base) {
     // A local value runs to the next quote, which may be megabytes away. No
     // row shows more than this, and any path this long is too long to open.
-    value = value.substr(0, kMaxRowTextLength);
+    const std::string value = CleanLinkValue(rawValue.substr(0, kMaxRowTextLength));
     const LinkKind kind = KindOfLink(value);
     if (kind == LinkKind::kIgnored) return;
+    if (kind != LinkKind::kAbsoluteWeb) {
+        if (const std::optional<std::string> filePath = LocalFileUrlPath(value)) {
+            const std::string path = RemoveDotSegments(*filePath);
+            CheckLocalFile(LocalPath{Widen(path), path}, location);
+            return;
+        }
+        if (LeadsNowhereToCheck(value)) return;
+    }
     if (kind == LinkKind::kAbsoluteWeb) {
+        const std::string url = NormaliseWebAddress(value);
         if (mainWindow->Options().checkExternalUrls) {
-            CheckExternalLink(std::string(value), location);
+            CheckExternalLink(url, location);
         } else {
-            AddLocalResult(Widen(value), kAbsoluteSkippedState, location);
+            AddLocalResult(Widen(url), kAbsoluteSkippedState, location);
         }
         return;
     }

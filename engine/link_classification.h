@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/local_scan.h"
+
 // The kinds of link, decided by prefix tests in this order.
 enum class LinkKind { kAbsoluteWeb, kIgnored, kRootRelative, kRelative };
 
@@ -14,13 +16,20 @@ inline constexpr wchar_t kAbsoluteSkippedState[] = L"Absolute URL - skipped";
 
 [[nodiscard]] LinkKind KindOfLink(std::string_view value);
 
-// The URL a relative or root-relative web link resolves to against base.
+// The URL a relative or root-relative web link resolves to against base:
+// joined to the base's host or folder, then without fragment and dot segments.
 [[nodiscard]] std::string ResolveWebLink(std::string_view value, LinkKind kind,
                                          const std::string& base);
-// The path a relative or root-relative local link resolves to against base.
-[[nodiscard]] std::wstring ResolveLocalLink(std::string_view value, LinkKind kind,
-                                            const std::wstring& base);
+// The paths a relative or root-relative local link resolves to against base:
+// joined to the base's host part or folder, without dot segments.
+[[nodiscard]] LocalLinkPaths ResolveLocalLink(std::string_view value, LinkKind kind,
+                                              const LocalPath& base);
 
+// Both classifiers first read the value as a browser would (CleanLinkValue)
+// and pass over values that lead nowhere a check can go.
 void ClassifyWebLink(std::string_view value, const std::string& location, const std::string& base);
+void ClassifyLocalLink(std::string_view value, const std::wstring& location, const LocalPath& base);
+// The same for a base known only by its text, given to the file system as a
+// typed path is.
 void ClassifyLocalLink(std::string_view value, const std::wstring& location,
                        const std::wstring& base);

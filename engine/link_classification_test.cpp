@@ -17,11 +17,9 @@ TEST(LinkClassification, PrefixTestsAreExactAndCaseSensitive) {
     }
 }
 
-TEST(LinkClassification, WebLinksResolveByConcatenation) {
+TEST(LinkClassification, WebLinksResolveToOneTextPerPage) {
     const std::string base = "http://server/dir/";
     EXPECT_EQ(ResolveWebLink("a.html", LinkKind::kRelative, base), "http://server/dir/a.html");
-    EXPECT_EQ(ResolveWebLink("../a.html?x#y", LinkKind::kRelative, base),
-              "http://server/dir/../a.html?x#y");
     EXPECT_EQ(ResolveWebLink("", LinkKind::kRelative, base), base);
     EXPECT_EQ(ResolveWebLink("HTTP://x/", LinkKind::kRelative, base),
               "http://server/dir/HTTP://x/");
@@ -31,17 +29,39 @@ TEST(LinkClassification, WebLinksResolveByConcatenation) {
     // A base without a final slash is cut to its folder first.
     EXPECT_EQ(ResolveWebLink("a.html", LinkKind::kRelative, "http://server/dir/page.html"),
               "http://server/dir/a.html");
+    // Dot segments and the fragment go; the query stays as written.
+    EXPECT_EQ(ResolveWebLink("../a.html?x=../y#f", LinkKind::kRelative, base),
+              "http://server/a.html?x=../y");
+    EXPECT_EQ(ResolveWebLink("./sub/../../../../a.html#", LinkKind::kRelative, base),
+              "http://server/a.html");
+    EXPECT_EQ(ResolveWebLink("/x/./y/..", LinkKind::kRootRelative, base), "http://server/x/");
 }
 
-TEST(LinkClassification, LocalLinksResolveAgainstTheFolderAsWritten) {
-    EXPECT_EQ(ResolveLocalLink("page.html", LinkKind::kRelative, L"d:\\site\\sub\\"),
-              L"d:\\site\\sub\\page.html");
-    EXPECT_EQ(ResolveLocalLink("/x.html", LinkKind::kRootRelative, L"d:\\site\\sub\\"),
-              L"d:\\site\\sub\\/x.html");
-    EXPECT_EQ(ResolveLocalLink("/x.html", LinkKind::kRootRelative, L"d:\\site/sub/"),
-              L"d:\\site/x.html");
-    EXPECT_EQ(ResolveLocalLink("/x.html", LinkKind::kRootRelative, L"/srv/site/"), L"/x.html");
-    // Bytes are widened one by one: no character set is decoded.
-    EXPECT_EQ(ResolveLocalLink("caf\xc3\xa9", LinkKind::kRelative, L"/s/"),
-              std::wstring(L"/s/caf") + wchar_t{0xc3} + wchar_t{0xa9});
+TEST(LinkClassification, LocalLinksResolveToAPathAndTheNamesABrowserWouldTry) {
+    const LocalPath site{L"/srv/caf\u00e9/sub/", "/srv/caf\xc3\xa9/sub/"};
+    const auto resolve = [&](std::string_view value, LinkKind kind = LinkKind::kRelative) {
+        return ResolveLocalLink(value, kind, site);
+    };
+    EXPECT_EQ(resolve("page.html").path,
+              (LocalPath{L"/srv/caf\u00e9/sub/page.html", "/srv/caf\xc3\xa9/sub/page.html"}));
+    EXPECT_TRUE(resolve("page.html").withoutQuery.text.empty());
+    EXPECT_TRUE(resolve("page.html").unescaped.text.empty());
+    // Rows show a link's bytes one character each; the file system is given the bytes.
+    EXPECT_EQ(resolve("../\xc3\xa9t\xc3\xa9.html").path,
+              (LocalPath{L"/srv/caf\u00e9/\u00c3\u00a9t\u00c3\u00a9.html",
+                         "/srv/caf\xc3\xa9/\xc3\xa9t\xc3\xa9.html"}));
+    const LocalLinkPaths odd = resolve("../a%20b.html?v=../1#top");
+    EXPECT_EQ(odd.path.text, L"/srv/caf\u00e9/a%20b.html?v=../1#top");
+    EXPECT_EQ(odd.withoutQuery.text, L"/srv/caf\u00e9/a%20b.html");
+    EXPECT_EQ(odd.unescaped, (LocalPath{L"/srv/caf\u00e9/a b.html", "/srv/caf\xc3\xa9/a b.html"}));
+    // A ".." never climbs above the root; a relative base keeps the ones above its start.
+    EXPECT_EQ(resolve("../../../../x.html").path.text, L"/x.html");
+    EXPECT_EQ(ResolveLocalLink("../../x.html", LinkKind::kRelative, {L"./a/", "./a/"}).path,
+              (LocalPath{L"./../x.html", "./../x.html"}));
+    EXPECT_EQ(resolve("/x.html", LinkKind::kRootRelative).path.text, L"/x.html");
+    EXPECT_EQ(
+        ResolveLocalLink("/x.html", LinkKind::kRootRelative, {L"d:\\site/sub/", {}}).path.text,
+        L"d:\\site/x.html");
+    EXPECT_EQ(ResolveLocalLink("page.html", LinkKind::kRelative, {L"d:\\site\\sub\\", {}}).path,
+              (LocalPath{L"d:\\site\\sub\\page.html", {}}));
 }

@@ -5,6 +5,7 @@
 #include "engine/local_scan.h"
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "engine/link_classification.h"
@@ -23,17 +24,53 @@ constexpr wchar_t kOkState[] = L"OK";
 constexpr wchar_t kEmptyFileState[] = L"Empty file";
 constexpr wchar_t kCantOpenState[] = L"Can't open file";
 
-struct FoundLink {
-    std::string value;
+// Where one found link's value lies in its page's link text, and its line.
+struct LinkSpan {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
     int line = 0;
 };
 
-// A page whose links are being followed: its name, its folder and the links
-// still to classify, in pass and text order.
+// The links of one page still to classify, in pass and text order. Values
+// are held once: copied side by side when together they are smaller than
+// the page, else as pieces of the page text itself, so a page's links never
+// cost much more than the page.
+class PageLinks {
+public:
+    PageLinks(std::string pageText, std::vector<LinkSpan> spans)
+        : m_text(std::move(pageText)), m_spans(std::move(spans)) {
+        std::size_t valueBytes = 0;
+        for (const LinkSpan& span : m_spans) valueBytes += span.length;
+        if (valueBytes < m_text.size()) PackValues(valueBytes);
+    }
+
+    [[nodiscard]] std::size_t Count() const { return m_spans.size(); }
+    [[nodiscard]] std::string_view Value(std::size_t i) const {
+        return std::string_view(m_text).substr(m_spans[i].offset, m_spans[i].length);
+    }
+    [[nodiscard]] int Line(std::size_t i) const { return m_spans[i].line; }
+
+private:
+    void PackValues(std::size_t valueBytes) {
+        std::string packed;
+        packed.reserve(valueBytes);
+        for (LinkSpan& span : m_spans) {
+            const std::size_t offset = packed.size();
+            packed.append(m_text, span.offset, span.length);
+            span.offset = static_cast<std::uint32_t>(offset);
+        }
+        m_text = std::move(packed);
+    }
+
+    std::string m_text;
+    std::vector<LinkSpan> m_spans;
+};
+
+// A page whose links are being followed: its name, its folder and its links.
 struct PageCursor {
     std::wstring path;
-    std::wstring base;
-    std::vector<FoundLink> links;
+    LocalPath base;
+    PageLinks links;
     std::size_t next = 0;
 };
 
@@ -57,13 +94,23 @@ std::string_view UpToFirstNul(const char* block, std::size_t size) {
 
 enum class FileContent { kUnreadable, kEmpty, kPresent };
 
+bool OpenLocalFile(const LocalPath& path, InputFile& file) {
+    if (path.text.size() > kMaxAddressLength) return false;
+    if (path.fileBytes.empty()) return file.Open(path.text, FileMode::kText);
+    return file.OpenBytes(path.fileBytes, FileMode::kText);
+}
+
+bool LocalPathExists(const LocalPath& path) {
+    return path.fileBytes.empty() ? PathExists(path.text) : PathBytesExist(path.fileBytes);
+}
+
 // Reads a file as text: the page text is filled only when the first block
-// holds "<html"; other files are read no further than that block.
-FileContent ReadLocalPage(const std::wstring& path, std::string* pageText) {
+// holds "<html"; other files are read no further than that block. The bytes
+// the file was opened by go to pathBytes.
+FileContent ReadLocalPage(const LocalPath& path, std::string* pageText, std::string* pathBytes) {
     InputFile file;
-    if (path.size() > kMaxAddressLength || !file.Open(path, FileMode::kText)) {
-        return FileContent::kUnreadable;
-    }
+    if (!OpenLocalFile(path, file)) return FileContent::kUnreadable;
+    *pathBytes = file.PathBytes();
     std::array<char, kBlockSize> block{};
     std::size_t got = file.Read(block.data(), block.size());
     if (got == 0) return FileContent::kEmpty;
@@ -77,36 +124,59 @@ FileContent ReadLocalPage(const std::wstring& path, std::string* pageText) {
     return FileContent::kPresent;
 }
 
-std::vector<FoundLink> CollectLinks(std::string_view pageText) {
-    std::vector<FoundLink> links;
-    ScanPageLinks(pageText, PageVariant::kLocal, [&links](std::string_view value, int line) {
+PageLinks CollectLinks(std::string pageText) {
+    std::vector<LinkSpan> spans;
+    const std::string_view text(pageText);
+    // Offsets fit 32 bits: a page too large for them is scanned up to there.
+    const std::string_view scanned = text.substr(0, UINT32_MAX);
+    ScanPageLinks(scanned, PageVariant::kLocal, [&](std::string_view value, int line) {
         // No row shows more of a value than this; see ClassifyLocalLink.
-        links.push_back({std::string(value.substr(0, kMaxRowTextLength)), line});
+        value = value.substr(0, kMaxRowTextLength);
+        spans.push_back({static_cast<std::uint32_t>(value.data() - text.data()),
+                         static_cast<std::uint32_t>(value.size()), line});
     });
-    return links;
+    return PageLinks(std::move(pageText), std::move(spans));
+}
+
+// The name of a link to check: the first of its names that a file has, else
+// the name without query or fragment. A link whose names include no query,
+// fragment or percent escape has only one.
+const LocalPath& NameToCheck(const LocalLinkPaths& link) {
+    const bool hasOthers = !link.withoutQuery.text.empty() || !link.unescaped.text.empty();
+    if (!hasOthers || LocalPathExists(link.path)) return link.path;
+    if (!link.withoutQuery.text.empty() && LocalPathExists(link.withoutQuery)) {
+        return link.withoutQuery;
+    }
+    if (!link.unescaped.text.empty() && LocalPathExists(link.unescaped)) return link.unescaped;
+    return link.withoutQuery.text.empty() ? link.path : link.withoutQuery;
 }
 
 // Checks and reports one file; a page to be scanned goes onto the walk.
-void VisitLocalFile(const std::wstring& path, const std::wstring& location,
+void VisitLocalFile(const LocalLinkPaths& link, const std::wstring& location,
                     std::vector<PageCursor>& walk) {
     ScanState& scan = TheScanState();
-    if (scan.reportedLinks.Contains(path)) return;
+    if (scan.reportedLinks.Contains(link.path.text)) return;
     if (!scan.scanRunning) return;
+    // Another name of the link is checked only when it is not reported yet.
+    const LocalPath& path = NameToCheck(link);
+    if (&path != &link.path && scan.reportedLinks.Contains(path.text)) return;
     std::string pageText;
-    switch (ReadLocalPage(path, &pageText)) {
+    std::string pathBytes;
+    switch (ReadLocalPage(path, &pageText, &pathBytes)) {
         case FileContent::kUnreadable:
-            AddLocalResult(path, kCantOpenState, location);
+            AddLocalResult(path.text, kCantOpenState, location);
             return;
         case FileContent::kEmpty:
-            AddLocalResult(path, kEmptyFileState, location);
+            AddLocalResult(path.text, kEmptyFileState, location);
             return;
         case FileContent::kPresent:
-            AddLocalResult(path, kOkState, location);
+            AddLocalResult(path.text, kOkState, location);
             break;
     }
-    if (mainWindow->Options().scanPageOnly && path != scan.startPath) return;
+    if (mainWindow->Options().scanPageOnly && path.text != scan.startPath) return;
     if (pageText.empty()) return;
-    walk.push_back({path, GetUrlFolderW(path), CollectLinks(pageText), 0});
+    walk.push_back({path.text, LocalPath{GetUrlFolderW(path.text), GetUrlFolder(pathBytes)},
+                    CollectLinks(std::move(pageText)), 0});
 }
 
 std::wstring LinkLocation(const std::wstring& pagePath, int line) {
@@ -117,34 +187,50 @@ std::wstring LinkLocation(const std::wstring& pagePath, int line) {
 void RunWalk(std::vector<PageCursor>& walk) {
     while (!walk.empty()) {
         PageCursor& page = walk.back();
-        if (page.next == page.links.size()) {
+        if (page.next == page.links.Count()) {
             walk.pop_back();
             continue;
         }
-        const FoundLink link = std::move(page.links[page.next++]);
+        const std::size_t link = page.next++;
         // Classifying may push a page and so move the cursors: copy first.
-        const std::wstring location = LinkLocation(page.path, link.line);
-        const std::wstring base = page.base;
-        ClassifyLocalLink(link.value, location, base);
+        const std::string value(page.links.Value(link));
+        const std::wstring location = LinkLocation(page.path, page.links.Line(link));
+        const LocalPath base = page.base;
+        ClassifyLocalLink(value, location, base);
     }
 }
 
 }  // namespace
 
 void CheckLocalFile(const std::wstring& path, const std::wstring& location) {
+    CheckLocalFile(LocalPath{path, {}}, location);
+}
+
+void CheckLocalFile(const LocalPath& path, const std::wstring& location) {
+    CheckLocalFile(LocalLinkPaths{path, {}, {}}, location);
+}
+
+void CheckLocalFile(const LocalLinkPaths& link, const std::wstring& location) {
     if (activeWalk != nullptr) {
-        VisitLocalFile(path, location, *activeWalk);
+        VisitLocalFile(link, location, *activeWalk);
         return;
     }
     std::vector<PageCursor> walk;
     const ActiveWalkScope scope(walk);
-    VisitLocalFile(path, location, walk);
+    VisitLocalFile(link, location, walk);
     RunWalk(walk);
+}
+
+std::wstring LocalStartPath(const std::wstring& typed) {
+    if (typed.empty()) return typed;
+    if (typed.find(L'/') == std::wstring::npos) return L"./" + typed;
+    return RemoveDotSegmentsW(typed);
 }
 
 void RunLocalScan() {
     ScanState& scan = TheScanState();
     mainWindow->SetStartButtonLook(StartButtonLook::kStop);
+    scan.startPath = LocalStartPath(scan.startPath);
     scan.scanRunning = true;
     CheckLocalFile(scan.startPath, scan.startPath);
     scan.scanRunning = false;

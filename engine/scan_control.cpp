@@ -8,6 +8,7 @@
 #include "engine/results_table.h"
 #include "engine/scan_seams.h"
 #include "engine/text_limits.h"
+#include "engine/url_functions.h"
 #include "platform/sleep.h"
 #include "platform/text_codec.h"
 #include "platform/thread.h"
@@ -149,6 +150,9 @@ void ScanThreadMain() {
         TheScanSeams().runLocalScan();
         return;
     }
+    // The start page is one page among the others: its row and its links
+    // use the same text a link to it would.
+    scan.startAddress = NormaliseWebAddress(scan.startAddress);
     scan.scanRunning = true;
     EnqueueLink(scan.startAddress, scan.startAddress);
     DispatchLinkChecks();

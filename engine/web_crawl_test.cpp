@@ -76,6 +76,37 @@ TEST_F(WebCrawl, CrawlsTheFolderAndChecksEverythingElseOncePerOccurrence) {
     EXPECT_EQ(m_window.StatusText(), L"Total links found: 6, errors: 0");
 }
 
+TEST_F(WebCrawl, EachPageIsRequestedOnceWhateverTextNamesIt) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    m_server.SetResponse(
+        "/dir/",
+        HtmlPage("200 OK", " " + Anchor("a.html#x") + Anchor("a.html#y") +
+                               Anchor("./sub/../a.html") + Anchor("../dir/a.html?v=1#z") +
+                               "<a href=b.html>b</a>\n" + Anchor("git&#45;doc.html") +
+                               Anchor(m_server.Url("/dir/./c.html#top")) +
+                               Anchor(m_server.Url("/other/../dir/d.html")) + Anchor("ftp://x/") +
+                               Anchor("") + Anchor(" e.html ") + Anchor("/dir/../dir/sub/..")));
+    for (const char* page : {"/dir/a.html", "/dir/a.html?v=1", "/dir/b.html", "/dir/git-doc.html",
+                             "/dir/c.html", "/dir/d.html", "/dir/e.html"}) {
+        m_server.SetResponse(page, HtmlPage("200 OK", " " + Anchor("#self") + Anchor("../dir/")));
+    }
+    ScanAndWait(U("/dir/x/../#top"));
+    EXPECT_THAT(Rows(), UnorderedElementsAre(Row{U("/dir/"), L"200 OK", U("/dir/")},
+                                             Row{U("/dir/a.html"), L"200 OK", At("/dir/", 1)},
+                                             Row{U("/dir/a.html?v=1"), L"200 OK", At("/dir/", 4)},
+                                             Row{U("/dir/b.html"), L"200 OK", At("/dir/", 5)},
+                                             Row{U("/dir/git-doc.html"), L"200 OK", At("/dir/", 6)},
+                                             Row{U("/dir/c.html"), L"200 OK", At("/dir/", 7)},
+                                             Row{U("/dir/d.html"), L"200 OK", At("/dir/", 8)},
+                                             Row{U("/dir/e.html"), L"200 OK", At("/dir/", 11)}));
+    // One request per page, none with a fragment or a dot segment.
+    std::vector<std::string> paths = m_server.RequestedPaths();
+    std::sort(paths.begin(), paths.end());
+    EXPECT_THAT(paths,
+                ElementsAre("/dir/", "/dir/a.html", "/dir/a.html?v=1", "/dir/b.html", "/dir/c.html",
+                            "/dir/d.html", "/dir/e.html", "/dir/git-doc.html"));
+}
+
 TEST_F(WebCrawl, ErrorAndRedirectPagesStillYieldTheirLinks) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_server.SetResponse("/", HtmlPage("200 OK", " " + Anchor("gone.html") + Anchor("moved.html") +

@@ -1,8 +1,9 @@
-// The URL functions and the link classifiers over any text. The functions
-// only cut and join: each result is a prefix, a suffix or a joining of its
-// inputs as its rule says, the byte and wide versions agree, a web and a
-// local page resolve a link alike, and each classifier hands a link on as
-// its kind says.
+// The URL functions and the link classifiers over any text. The cutting
+// functions give a prefix, a suffix or a joining of their inputs as their
+// rule says, and the byte and wide versions agree; dot segments and
+// fragments go and nothing else changes; a web and a local page resolve a
+// link alike; and each classifier hands a link on as its kind says.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -12,6 +13,7 @@
 
 #include "engine/headless_window.h"
 #include "engine/link_classification.h"
+#include "engine/link_value.h"
 #include "engine/scan_state.h"
 #include "engine/text_limits.h"
 #include "engine/url_functions.h"
@@ -112,28 +114,70 @@ LinkKind PlainKind(std::string_view value) {
     return value.starts_with('/') ? LinkKind::kRootRelative : LinkKind::kRelative;
 }
 
-// A link resolves by joining: the host or folder of its base, then the value
-// unchanged. A local page resolves it as a web page does, minus the scheme of
-// a root-relative result.
+// The dot segments of a path go, and only they: the result holds none but
+// the ".." that climb above a relative path's start and a leading "./", it
+// stays absolute or relative, and removing them again changes nothing.
+void CheckDotSegments(std::string_view path) {
+    const std::string result = RemoveDotSegments(path);
+    FUZZ_CHECK(RemoveDotSegments(result) == result);
+    FUZZ_CHECK(path.starts_with('/') == result.starts_with('/'));
+    std::string_view rest = result;
+    if (rest.starts_with("./")) rest.remove_prefix(2);
+    bool climbing = !result.starts_with('/');
+    for (std::size_t start = 0; start <= rest.size();) {
+        const std::size_t end = std::min(rest.find('/', start), rest.size());
+        const std::string_view segment = rest.substr(start, end - start);
+        if (segment == "..") {
+            FUZZ_CHECK(climbing);
+        } else {
+            FUZZ_CHECK(segment != ".");
+            climbing = false;
+        }
+        start = end + 1;
+    }
+    if (path.find("/.") == std::string_view::npos && !path.starts_with('.')) {
+        FUZZ_CHECK(result == path);
+    }
+}
+
+// A web address loses its fragment and the dot segments of its path; the
+// query after the path is kept byte for byte.
+void CheckNormalisedAddress(std::string_view address) {
+    const std::string result = NormaliseWebAddress(address);
+    FUZZ_CHECK(result.find('#') == std::string::npos);
+    FUZZ_CHECK(NormaliseWebAddress(result) == result);
+    const std::string_view kept = address.substr(0, address.find('#'));
+    const std::size_t query = kept.find('?');
+    if (query != std::string_view::npos) FUZZ_CHECK(result.ends_with(kept.substr(query)));
+    if (kept.find("/.") == std::string_view::npos) FUZZ_CHECK(result == kept);
+}
+
+// A link resolves by joining the host or folder of its base and the value,
+// then normalising. A local page joins alike, minus the scheme of a
+// root-relative result, and names the path by text and by bytes alike.
 void CheckResolution(std::string_view value, const std::string& base) {
     const LinkKind kind = KindOfLink(value);
     FUZZ_CHECK(kind == PlainKind(value));
     if (kind != LinkKind::kRelative && kind != LinkKind::kRootRelative) return;
-    const std::string url = ResolveWebLink(value, kind, base);
-    FUZZ_CHECK(url.ends_with(value));
-    const std::string front = url.substr(0, url.size() - value.size());
-    const std::wstring path = ResolveLocalLink(value, kind, Widen(base));
-    if (kind == LinkKind::kRootRelative) {
-        FUZZ_CHECK(front == "http://" + GetUrlHost(base));
-        FUZZ_CHECK(path == Widen(url.substr(7)));
+    const std::string front = kind == LinkKind::kRootRelative ? "http://" + GetUrlHost(base)
+                              : base.ends_with('/')           ? base
+                                                              : GetUrlFolder(base);
+    const std::string joined = front + std::string(value);
+    FUZZ_CHECK(ResolveWebLink(value, kind, base) == NormaliseWebAddress(joined));
+    CheckNormalisedAddress(joined);
+    const LocalLinkPaths local = ResolveLocalLink(value, kind, LocalPath{Widen(base), base});
+    FUZZ_CHECK(local.path.text == Widen(local.path.fileBytes));
+    const std::string localJoined = kind == LinkKind::kRootRelative ? joined.substr(7) : joined;
+    const std::size_t cut = value.find_first_of("?#");
+    if (cut == std::string_view::npos) {
+        FUZZ_CHECK(local.path.fileBytes == RemoveDotSegments(localJoined));
+        FUZZ_CHECK(local.withoutQuery.text.empty());
         return;
     }
-    FUZZ_CHECK(path == Widen(url));
-    if (base.ends_with('/')) {
-        FUZZ_CHECK(front == base);
-    } else {
-        FUZZ_CHECK(front == GetUrlFolder(base));
-    }
+    const std::string_view suffix = value.substr(cut);
+    FUZZ_CHECK(local.withoutQuery.fileBytes + std::string(suffix) == local.path.fileBytes);
+    FUZZ_CHECK(local.withoutQuery.fileBytes ==
+               RemoveDotSegments(localJoined.substr(0, localJoined.size() - suffix.size())));
 }
 
 HeadlessWindow& Window() {
@@ -150,13 +194,16 @@ void CheckClassifiers(std::string_view value, const std::string& base) {
     scan.scanRunning = false;
     scan.visitedUrls.Clear();
     scan.linkCheckQueue.clear();
-    const LinkKind kind = KindOfLink(value);
+    // Each classifier reads the value as a browser would before anything else.
+    const std::string clean = CleanLinkValue(value);
+    const LinkKind kind = KindOfLink(clean);
+    const bool leadsNowhere = kind != LinkKind::kAbsoluteWeb && LeadsNowhereToCheck(clean);
     ClassifyWebLink(value, "page:7", base);
     std::optional<std::string> queued;
     if (kind == LinkKind::kAbsoluteWeb) {
-        if (value.starts_with(base)) queued = value;
-    } else if (kind != LinkKind::kIgnored) {
-        queued = ResolveWebLink(value, kind, base);
+        if (NormaliseWebAddress(clean).starts_with(base)) queued = NormaliseWebAddress(clean);
+    } else if (kind != LinkKind::kIgnored && !leadsNowhere) {
+        queued = ResolveWebLink(clean, kind, base);
     }
     if (!queued || queued->size() > kMaxAddressLength) {
         FUZZ_CHECK(scan.linkCheckQueue.empty());
@@ -175,7 +222,8 @@ void CheckClassifiers(std::string_view value, const std::string& base) {
     const std::vector<ResultRow> rows = window.Rows();
     if (kind == LinkKind::kAbsoluteWeb) {
         FUZZ_CHECK(rows.size() == 1);
-        FUZZ_CHECK(rows.front() == (ResultRow{Widen(value), L"Absolute URL - skipped", L"page:7",
+        const std::string shown = NormaliseWebAddress(CleanLinkValue(value.substr(0, 19999)));
+        FUZZ_CHECK(rows.front() == (ResultRow{Widen(shown), L"Absolute URL - skipped", L"page:7",
                                               ResultIcon::kSkipped}));
     } else {
         FUZZ_CHECK(rows.empty());
@@ -194,6 +242,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         split == std::string_view::npos ? input : input.substr(split + 1);
     const std::string base = split == std::string_view::npos ? "http://server/dir/page.html"
                                                              : std::string(input.substr(0, split));
+    CheckDotSegments(input);
+    CheckNormalisedAddress(input);
     CheckResolution(value, base);
     CheckClassifiers(value, base);
     return 0;
