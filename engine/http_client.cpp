@@ -24,6 +24,28 @@ bool FirstBlockHas(std::string_view firstBlock, std::string_view mark) {
     return FirstBlockText(firstBlock).find(mark) != std::string_view::npos;
 }
 
+// The request path as a request line may carry it: a byte a browser would
+// percent-encode in an address (white space, a control, a quote, angle
+// brackets, "`", braces, or any byte above 126) is sent as "%" and two hex
+// digits, since a server answers a raw blank in the request line with 400.
+std::string RequestTarget(std::string_view path) {
+    constexpr std::string_view kEscaped = "\"<>`{}";
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::string target;
+    target.reserve(path.size());
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F && kEscaped.find(c) == std::string_view::npos) {
+            target += c;
+            continue;
+        }
+        target += '%';
+        target += kHex[byte >> 4];
+        target += kHex[byte & 0xF];
+    }
+    return target;
+}
+
 std::string FormatGetRequest(std::string_view path, std::string_view host) {
     constexpr std::string_view kBeforeHost =
         " HTTP/1.1\r\nAccept: */*\r\nAccept-Charset: windows-1251,utf-8;q=0.7,*;q=0.7\r\n"
@@ -273,7 +295,7 @@ FirstBlockResult FetchFirstBlock(std::string_view address, std::size_t firstRead
         result.outcome = FetchOutcome::kNoConnection;
         return result;
     }
-    SendWhole(*socket, FormatGetRequest(GetUrlRequestPath(address), host));
+    SendWhole(*socket, FormatGetRequest(RequestTarget(GetUrlRequestPath(address)), host));
     std::string block(firstReadSize + 1, '\0');
     const std::size_t count =
         std::min(socket->Receive(block.data(), firstReadSize, timeoutMs), firstReadSize);
