@@ -99,8 +99,7 @@ void ClassifyWebLink(std::string_view rawValue, const std::string& location,
     const std::string value = CleanLinkValue(rawValue);
     const LinkKind kind = KindOfLink(value);
     if (kind == LinkKind::kIgnored) return;
-    // A file on the reader's own machine is nothing a web site can link to.
-    if (kind != LinkKind::kAbsoluteWeb && LeadsNowhereToCheck(value)) return;
+    if (kind != LinkKind::kAbsoluteWeb && LeadsNowhereToCheck(value, PageVariant::kWeb)) return;
     if (kind == LinkKind::kAbsoluteWeb) {
         const std::string url = NormaliseWebAddress(value);
         // Too long to be requested: neither queued nor checked.
@@ -134,7 +133,7 @@ void ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
             CheckLocalFile(LocalPath{Widen(path), path}, location);
             return;
         }
-        if (LeadsNowhereToCheck(value)) return;
+        if (LeadsNowhereToCheck(value, PageVariant::kLocal)) return;
     }
     if (kind == LinkKind::kAbsoluteWeb) {
         const std::string url = NormaliseWebAddress(value);

@@ -135,14 +135,12 @@ std::string CleanLinkValue(std::string_view value) {
     return std::string(TrimmedOfWhiteSpace(DecodeCharacterReferences(value)));
 }
 
-bool LeadsNowhereToCheck(std::string_view value) {
+bool LeadsNowhereToCheck(std::string_view value, PageVariant page) {
     if (value.empty()) return true;
     const std::string_view scheme = SchemeOf(value);
     if (scheme.size() < 2) return false;
-    for (const std::string_view known : {"http", "https", "file"}) {
-        if (EqualsIgnoringCase(scheme, known)) return false;
-    }
-    return true;
+    if (EqualsIgnoringCase(scheme, "file")) return page == PageVariant::kWeb;
+    return !EqualsIgnoringCase(scheme, "http") && !EqualsIgnoringCase(scheme, "https");
 }
 
 std::optional<std::string> LocalFileUrlPath(std::string_view value) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/link_extraction.h"
+
 // The value with its character references decoded ("&#45;", "&#x2D;",
 // "&amp;", "&lt;", "&gt;", "&quot;", "&apos;", "&nbsp;"; numeric ones become
 // UTF-8) and leading and trailing blanks and control characters removed.
@@ -15,10 +17,11 @@
 [[nodiscard]] std::string CleanLinkValue(std::string_view value);
 
 // True for a value that leads nowhere a check can go: the empty value (the
-// page itself), and a value naming a scheme other than http, https or file
-// ("ftp:", "news:", "tel:", "data:", ...; any case). A one-letter scheme is
-// taken for a drive letter and is no scheme.
-[[nodiscard]] bool LeadsNowhereToCheck(std::string_view value);
+// page itself), a value naming a scheme other than http, https or file
+// ("ftp:", "news:", "tel:", "data:", ...; any case), and in a web page a
+// "file:" URL, which names a file on the reader's own machine. A one-letter
+// scheme is taken for a drive letter and is no scheme.
+[[nodiscard]] bool LeadsNowhereToCheck(std::string_view value, PageVariant page);
 
 // For a "file:" URL (any case) naming a file on this machine ("file:///p",
 // "file://localhost/p", "file:/p"): the path, percent escapes undone, without

@@ -17,14 +17,19 @@ TEST(CleanLinkValue, DecodesCharacterReferencesAndTrimsBlanks) {
 }
 
 TEST(LeadsNowhereToCheck, EmptyValuesAndSchemesNothingCanCheck) {
-    for (const char* nowhere : {"", "ftp://ftp.gnu.org/", "news:comp.lang", "tel:+1-555",
-                                "data:image/png;base64,AA", "irc+s://x", "Gopher://x"}) {
-        EXPECT_TRUE(LeadsNowhereToCheck(nowhere)) << nowhere;
+    for (const PageVariant page : {PageVariant::kWeb, PageVariant::kLocal}) {
+        for (const char* nowhere : {"", "ftp://ftp.gnu.org/", "news:comp.lang", "tel:+1-555",
+                                    "data:image/png;base64,AA", "irc+s://x", "Gopher://x"}) {
+            EXPECT_TRUE(LeadsNowhereToCheck(nowhere, page)) << nowhere;
+        }
+        for (const char* checked : {"a.html", "HTTP://x/", "Https://x/", "c:/x.html", "/a:b",
+                                    "a/b:c", "1a:b", "page.html?x=a:b"}) {
+            EXPECT_FALSE(LeadsNowhereToCheck(checked, page)) << checked;
+        }
     }
-    for (const char* checked : {"a.html", "HTTP://x/", "Https://x/", "FILE:///x", "c:/x.html",
-                                "/a:b", "a/b:c", "1a:b", "page.html?x=a:b"}) {
-        EXPECT_FALSE(LeadsNowhereToCheck(checked)) << checked;
-    }
+    // A file on the reader's own machine is nothing a web page can link to.
+    EXPECT_TRUE(LeadsNowhereToCheck("FILE:///x", PageVariant::kWeb));
+    EXPECT_FALSE(LeadsNowhereToCheck("FILE:///x", PageVariant::kLocal));
 }
 
 TEST(LocalFileUrlPath, NamesFilesOnThisMachineOnly) {

@@ -85,7 +85,8 @@ TEST_F(WebCrawl, EachPageIsRequestedOnceWhateverTextNamesIt) {
                                "<a href=b.html>b</a>\n" + Anchor("git&#45;doc.html") +
                                Anchor(m_server.Url("/dir/./c.html#top")) +
                                Anchor(m_server.Url("/other/../dir/d.html")) + Anchor("ftp://x/") +
-                               Anchor("") + Anchor(" e.html ") + Anchor("/dir/../dir/sub/..")));
+                               Anchor("") + Anchor(" e.html ") + Anchor("/dir/../dir/sub/..") +
+                               Anchor("file:///dir/a.html")));
     for (const char* page : {"/dir/a.html", "/dir/a.html?v=1", "/dir/b.html", "/dir/git-doc.html",
                              "/dir/c.html", "/dir/d.html", "/dir/e.html"}) {
         m_server.SetResponse(page, HtmlPage("200 OK", " " + Anchor("#self") + Anchor("../dir/")));

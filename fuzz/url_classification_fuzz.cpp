@@ -197,7 +197,8 @@ void CheckClassifiers(std::string_view value, const std::string& base) {
     // Each classifier reads the value as a browser would before anything else.
     const std::string clean = CleanLinkValue(value);
     const LinkKind kind = KindOfLink(clean);
-    const bool leadsNowhere = kind != LinkKind::kAbsoluteWeb && LeadsNowhereToCheck(clean);
+    const bool leadsNowhere =
+        kind != LinkKind::kAbsoluteWeb && LeadsNowhereToCheck(clean, PageVariant::kWeb);
     ClassifyWebLink(value, "page:7", base);
     std::optional<std::string> queued;
     if (kind == LinkKind::kAbsoluteWeb) {
