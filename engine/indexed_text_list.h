@@ -1,7 +1,7 @@
 // A set of texts with a hash index, so that the exact-match look-up costs the
 // same for the hundredth entry as for the hundred-thousandth. Wide texts are
 // kept packed (engine/compact_text.h), at one byte per character where they
-// can be. Not synchronised: the owner guards it.
+// can be, and looked up without packing. Not synchronised: the owner guards it.
 #pragma once
 
 #include <cstddef>
@@ -17,32 +17,41 @@ public:
     using TextView = std::basic_string_view<Char>;
 
     // True when an entry equals text exactly, code unit for code unit.
-    [[nodiscard]] bool Contains(TextView text) const { return m_index.contains(KeyOf(text)); }
+    [[nodiscard]] bool Contains(TextView text) const { return m_index.contains(text); }
 
     // Adds text unless an equal entry is there; returns whether it was new.
-    bool Add(TextView text) { return m_index.insert(std::string(KeyOf(text))).second; }
+    bool Add(TextView text) {
+        if (Contains(text)) return false;
+        if constexpr (sizeof(Char) == 1) {
+            m_index.emplace(text);
+        } else {
+            m_index.insert(PackWideText(text));
+        }
+        return true;
+    }
 
     void Clear() { m_index.clear(); }
 
     [[nodiscard]] std::size_t Size() const { return m_index.size(); }
 
 private:
-    // Byte texts are their own key; wide texts are packed, which keeps them
-    // apart exactly as their characters do.
-    static auto KeyOf(TextView text) {
-        if constexpr (sizeof(Char) == 1) {
-            return std::string_view(text);
-        } else {
-            return PackWideText(text);
-        }
-    }
-
+    // Entries are stored as bytes and looked up by the text itself: a wide
+    // text hashes and compares as its packed form would.
     struct Hash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view key) const {
-            return std::hash<std::string_view>{}(key);
+        std::size_t operator()(std::string_view entry) const { return PackedTextHash(entry); }
+        std::size_t operator()(std::wstring_view text) const { return PackedTextHash(text); }
+    };
+    struct Equal {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const { return a == b; }
+        bool operator()(std::string_view entry, std::wstring_view text) const {
+            return PackedTextEquals(entry, text);
+        }
+        bool operator()(std::wstring_view text, std::string_view entry) const {
+            return PackedTextEquals(entry, text);
         }
     };
 
-    std::unordered_set<std::string, Hash, std::equal_to<>> m_index;
+    std::unordered_set<std::string, Hash, Equal> m_index;
 };
