@@ -43,6 +43,24 @@ std::basic_string<Char> FrontOfLink(LinkKind kind, const std::basic_string<Char>
     }
 }
 
+// front, then each byte of part as one character, without dot segments.
+template <typename Char>
+std::basic_string<Char> JoinWithoutDotSegments(std::basic_string<Char> front,
+                                               std::string_view part) {
+    front.reserve(front.size() + part.size());
+    for (const char c : part) front.push_back(static_cast<Char>(static_cast<unsigned char>(c)));
+    constexpr Char kSlashDot[] = {'/', '.', 0};
+    // Most paths hold no dot segment: they are taken as they are.
+    if (front.find(kSlashDot) == std::basic_string<Char>::npos && !front.starts_with(Char('.'))) {
+        return front;
+    }
+    if constexpr (std::is_same_v<Char, char>) {
+        return RemoveDotSegments(front);
+    } else {
+        return RemoveDotSegmentsW(front);
+    }
+}
+
 }  // namespace
 
 LinkKind KindOfLink(std::string_view value) {
@@ -64,9 +82,9 @@ namespace {
 // The path of a link part joined to base, without dot segments. A base
 // without its bytes leaves the file system to be given the text.
 LocalPath JoinLocal(const LocalPath& base, LinkKind kind, std::string_view part) {
-    LocalPath path{RemoveDotSegmentsW(FrontOfLink(kind, base.text) + Widen(part)), {}};
+    LocalPath path{JoinWithoutDotSegments(FrontOfLink(kind, base.text), part), {}};
     if (!base.fileBytes.empty()) {
-        path.fileBytes = RemoveDotSegments(FrontOfLink(kind, base.fileBytes) + std::string(part));
+        path.fileBytes = JoinWithoutDotSegments(FrontOfLink(kind, base.fileBytes), part);
     }
     return path;
 }

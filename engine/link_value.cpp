@@ -160,6 +160,7 @@ std::optional<std::string> LocalFileUrlPath(std::string_view value) {
 }
 
 std::string PercentDecoded(std::string_view text) {
+    if (text.find('%') == std::string_view::npos) return std::string(text);
     std::string decoded;
     decoded.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -179,8 +179,15 @@ void VisitLocalFile(const LocalLinkPaths& link, const std::wstring& location,
                     CollectLinks(std::move(pageText)), 0});
 }
 
+// "pagePath:line", built without the wide printf that std::to_wstring uses:
+// a scan builds one for every link.
 std::wstring LinkLocation(const std::wstring& pagePath, int line) {
-    return pagePath + L":" + std::to_wstring(line);
+    const std::string digits = std::to_string(line);
+    std::wstring location;
+    location.reserve(pagePath.size() + 1 + digits.size());
+    location.append(pagePath).push_back(L':');
+    location.append(digits.begin(), digits.end());
+    return location;
 }
 
 // Follows the links of every page on the walk, innermost page first.

@@ -80,13 +80,19 @@ void ForEachSegment(std::basic_string_view<Char> path, Visit visit) {
     }
 }
 
+// Each "." that starts a segment is looked at; most paths hold one "."
+// only, before a file's extension.
 template <typename Char>
 bool HasDotSegment(std::basic_string_view<Char> path) {
-    bool found = false;
-    ForEachSegment(path, [&found](std::basic_string_view<Char> segment, bool) {
-        found = found || IsDotSegment(segment);
-    });
-    return found;
+    constexpr auto kNone = std::basic_string_view<Char>::npos;
+    for (std::size_t dot = path.find(Char('.')); dot != kNone;
+         dot = path.find(Char('.'), dot + 1)) {
+        if (dot > 0 && path[dot - 1] != Char('/')) continue;
+        std::size_t end = dot + 1;
+        if (end < path.size() && path[end] == Char('.')) ++end;
+        if (end == path.size() || path[end] == Char('/')) return true;
+    }
+    return false;
 }
 
 template <typename Char>
@@ -153,5 +159,8 @@ std::string NormaliseWebAddress(std::string_view address) {
 }
 
 std::size_t QueryOrFragmentStart(std::string_view value) {
-    return std::min(value.find_first_of("?#"), value.size());
+    // A plain loop: find_first_of searches its set once per character.
+    std::size_t i = 0;
+    while (i < value.size() && value[i] != '?' && value[i] != '#') ++i;
+    return i;
 }
