@@ -1,5 +1,6 @@
 // Whole runs of skarnel-cli on generated sites: local scans of 1,000 to
-// 100,000 pages (wall time and the child's peak memory) and web crawls of 100
+// 100,000 pages and of one page of 5,000 links (wall time and the child's
+// peak memory) and web crawls of 100
 // and 1,000 pages served by nginx on loopback, next to the floor that the
 // dispatcher's pacing imposes on each crawl.
 #include <benchmark/benchmark.h>
@@ -144,6 +145,34 @@ void BM_LocalScan(benchmark::State& state) {
 BENCHMARK(BM_LocalScan)->Apply(WholeRuns)->Arg(1000)->Repetitions(5);
 BENCHMARK(BM_LocalScan)->Apply(WholeRuns)->Arg(10000)->Repetitions(3);
 BENCHMARK(BM_LocalScan)->Apply(WholeRuns)->Arg(100000)->Repetitions(3);
+
+// One page of 5,000 links and the files it names, half of them missing. Its
+// links are written without quotes (as minified pages write them), or so
+// that each value runs on to one quote at the page's end, the most a page's
+// links can cost: every row then holds thousands of characters.
+enum class ManyLinks { kUnquoted, kRunOnToTheEnd };
+constexpr int kManyLinks = 5000;
+
+std::string PageOfManyLinks(ManyLinks kind) {
+    std::string page = "<html><body>\n";
+    for (int i = 0; i < kManyLinks; ++i) {
+        const std::string target = "p" + std::to_string(i) + ".html";
+        page += kind == ManyLinks::kUnquoted ? "<a href=" + target + ">link " + target + "</a>\n"
+                                             : "<a hrefXX" + target + " some words of text\n";
+    }
+    return page + "\"</body></html>\n";
+}
+
+void BM_LocalPageOfManyLinks(benchmark::State& state) {
+    const auto kind = static_cast<ManyLinks>(state.range(0));
+    const TempFolder site;
+    site.Put("index.html", PageOfManyLinks(kind));
+    for (int i = 0; i < kManyLinks; i += 2) site.Put("p" + std::to_string(i) + ".html", "x");
+    state.SetLabel(kind == ManyLinks::kUnquoted ? "unquoted" : "run-on values");
+    for (auto _ : state)
+        if (!MeasureRun(state, site.PathOf("index.html").string(), kManyLinks + 1)) return;
+}
+BENCHMARK(BM_LocalPageOfManyLinks)->Apply(WholeRuns)->Arg(0)->Arg(1)->Repetitions(3);
 
 // The generated site as the crawl sees it: every response is text (pages
 // and nginx's error pages alike), and a page queues each of its links,
