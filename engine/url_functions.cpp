@@ -122,6 +122,10 @@ std::basic_string<Char> DotSegmentsRemoved(std::basic_string_view<Char> path) {
             kept.push_back(View(kUp));
         }
     });
+    // A relative path whose first segment left is empty ("a/..//b") would
+    // read as absolute: it starts from "." instead.
+    constexpr Char kHere[] = {'.', 0};
+    if (result.empty() && !kept.empty() && kept.front().empty()) kept.insert(kept.begin(), kHere);
     for (std::size_t i = 0; i < kept.size(); ++i) {
         if (i > 0) result += Char('/');
         result += kept[i];

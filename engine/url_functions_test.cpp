@@ -65,6 +65,7 @@ TEST(RemoveDotSegments, TakesEachDotDotWithTheSegmentBeforeIt) {
     EXPECT_EQ(RemoveDotSegments("./a/../../b"), "./../b");
     EXPECT_EQ(RemoveDotSegments("a/.."), "./");
     EXPECT_EQ(RemoveDotSegments("./index.html"), "./index.html");
+    EXPECT_EQ(RemoveDotSegments("a/..//b"), ".//b");
     EXPECT_EQ(RemoveDotSegmentsW(L"/caf\u00e9/../\u00e9t\u00e9/./x"), L"/\u00e9t\u00e9/x");
     EXPECT_EQ(RemoveDotSegmentsW(L"d:\\site\\..\\x"), L"d:\\site\\..\\x");
 }
