@@ -49,50 +49,26 @@ void CheckAnyLocation(const std::wstring& location) {
     FUZZ_CHECK(parsed.line == PlainDecimal(std::wstring_view(location).substr(colon + 1)));
 }
 
-// A quoting that the splitting rules undo: what any program would write to
-// pass these arguments on.
-std::wstring QuotedArgument(const std::wstring& argument) {
-    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) {
-        return argument;
-    }
-    std::wstring quoted = L"\"";
-    std::size_t backslashes = 0;
-    for (const wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(backslashes * 2, L'\\');
-    return quoted + L"\"";
-}
-
 void CheckQuotedArguments(FuzzInput& input) {
-    // The program is quoted whole and may hold no quote of its own.
+    // A program name may hold no quote of its own.
     std::wstring program = WideTextFrom(input, 20);
     std::erase(program, L'"');
     std::vector<std::wstring> arguments = {program};
-    std::wstring commandLine = L"\"" + program + L"\"";
+    std::wstring commandLine = QuoteCommandLineProgram(program);
     const auto count = input.Integer<std::size_t>(0, 4);
     for (std::size_t i = 0; i < count; ++i) {
         arguments.push_back(WideTextFrom(input, 20));
-        commandLine += (input.Flag() ? L" " : L" \t ") + QuotedArgument(arguments.back());
+        commandLine += (input.Flag() ? L" " : L" \t ") + QuoteCommandLineArgument(arguments.back());
     }
     FUZZ_CHECK(SplitCommandLine(commandLine) == arguments);
 }
 
 // The line editor's command line reaches the editor as the file and the
-// line, for any file name without blanks or quotes.
+// line, for any file name, from a program folder that holds no quote.
 void CheckEditorCommandLine(FuzzInput& input) {
     std::wstring folder = WideTextFrom(input, 20);
+    std::erase(folder, L'"');
     std::wstring file = WideTextFrom(input, 30);
-    for (std::wstring* text : {&folder, &file}) {
-        std::erase_if(*text, [](wchar_t c) { return c == L' ' || c == L'\t' || c == L'"'; });
-    }
-    if (file.empty()) file = L"page.html";
     const int line = input.Integer<int>();
     ScanOptions options;
     const std::wstring commandLine =

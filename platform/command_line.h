@@ -13,3 +13,9 @@
 // before a quote give n backslashes, 2n+1 give n and a literal quote;
 // other backslashes are literal; "" inside a quoted part is a literal quote.
 [[nodiscard]] std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine);
+
+// The forms SplitCommandLine reads back as the text given: unchanged when it
+// holds no blank, tab or quote (and is not empty), else quoted. A program
+// name cannot hold a quote at all: the splitter drops its quotes.
+[[nodiscard]] std::wstring QuoteCommandLineProgram(std::wstring_view program);
+[[nodiscard]] std::wstring QuoteCommandLineArgument(std::wstring_view argument);

@@ -6,6 +6,10 @@ namespace {
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
+bool NeedsQuotes(std::wstring_view text) {
+    return text.empty() || text.find_first_of(L" \t\"") != std::wstring_view::npos;
+}
+
 std::size_t SkipBlanks(std::wstring_view text, std::size_t i) {
     while (i < text.size() && IsBlank(text[i])) ++i;
     return i;
@@ -65,4 +69,28 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine) {
         i = ReadArgument(commandLine, i, arguments.emplace_back());
     }
     return arguments;
+}
+
+std::wstring QuoteCommandLineProgram(std::wstring_view program) {
+    if (!NeedsQuotes(program)) return std::wstring(program);
+    return L"\"" + std::wstring(program) + L"\"";
+}
+
+std::wstring QuoteCommandLineArgument(std::wstring_view argument) {
+    if (!NeedsQuotes(argument)) return std::wstring(argument);
+    // Backslashes are literal unless a quote follows them: only those runs,
+    // and the run before the closing quote, are doubled.
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
 }

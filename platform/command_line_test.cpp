@@ -30,3 +30,20 @@ TEST(SplitCommandLine, BackslashesAndQuotesInLaterArguments) {
     EXPECT_THAT(SplitCommandLine(L"p d:\\site\\ \"unclosed arg"),
                 ElementsAre(L"p", L"d:\\site\\", L"unclosed arg"));
 }
+
+TEST(QuoteCommandLine, QuotesOnlyWhatTheSplitterWouldBreakAndReadsBackWhole) {
+    EXPECT_EQ(QuoteCommandLineProgram(L"/opt/skarnel/ZentribEditor"),
+              L"/opt/skarnel/ZentribEditor");
+    EXPECT_EQ(QuoteCommandLineProgram(L"/home/ann/my apps/ZentribEditor"),
+              L"\"/home/ann/my apps/ZentribEditor\"");
+    EXPECT_EQ(QuoteCommandLineArgument(L"d:\\site\\a\"b.html"), L"\"d:\\site\\a\\\"b.html\"");
+    EXPECT_EQ(QuoteCommandLineArgument(L"d:\\my site\\"), L"\"d:\\my site\\\\\"");
+    const std::vector<std::wstring> arguments{L"/home/ann/my apps/ed", L"/site/index.php",
+                                              L"/my page.html",        L"",
+                                              L"a\\\\\"b\\",           L"tab\there"};
+    std::wstring commandLine = QuoteCommandLineProgram(arguments[0]);
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        commandLine += L" " + QuoteCommandLineArgument(arguments[i]);
+    }
+    EXPECT_EQ(SplitCommandLine(commandLine), arguments);
+}
