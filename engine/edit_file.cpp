@@ -61,9 +61,12 @@ std::wstring TemporaryPageFilePath(const std::wstring& folder, std::wstring_view
 
 std::wstring BuildEditorCommandLine(const std::wstring& file, int line, const ScanOptions& options,
                                     const std::wstring& runningProgramPath) {
-    if (options.useExternalEditor) return options.editorCommand + L" " + file;
-    return GetUrlFolderW(runningProgramPath) + kLineEditorName + L" " + file + L" " +
-           std::to_wstring(line);
+    // Here a blank is a common part of a folder's name, and the program is
+    // not found from the pieces of a path split at one: quote what needs it.
+    const std::wstring quotedFile = QuoteCommandLineArgument(file);
+    if (options.useExternalEditor) return options.editorCommand + L" " + quotedFile;
+    return QuoteCommandLineProgram(GetUrlFolderW(runningProgramPath) + kLineEditorName) + L" " +
+           quotedFile + L" " + std::to_wstring(line);
 }
 
 std::wstring ApplicationName(std::wstring_view runningProgramPath) {

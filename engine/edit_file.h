@@ -34,7 +34,9 @@ struct ParsedLocation {
                                                  std::wstring_view pageAddress);
 
 // The line editor beside the running program with the file and the line, or
-// the external editor's command with the file alone. Nothing is quoted.
+// the external editor's command with the file alone. The editor's path and
+// the file are quoted only when they hold a blank, a tab or a quote; the
+// external editor's command is taken as the user wrote it.
 [[nodiscard]] std::wstring BuildEditorCommandLine(const std::wstring& file, int line,
                                                   const ScanOptions& options,
                                                   const std::wstring& runningProgramPath);

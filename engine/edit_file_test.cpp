@@ -5,10 +5,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "platform/command_line.h"
 #include "platform/environment.h"
 #include "platform/text_codec.h"
 #include "testing/loopback_address.h"
@@ -41,14 +43,26 @@ TEST(EditorCommandLine, LineEditorBesideTheProgramOrExternalEditorWithoutLine) {
     ScanOptions options;
     EXPECT_EQ(BuildEditorCommandLine(L"/site/index.php", 12, options, L"/opt/skarnel/Skarnel"),
               L"/opt/skarnel/ZentribEditor /site/index.php 12");
-    EXPECT_EQ(BuildEditorCommandLine(L"/site/a b.html", 0, options, L"/opt/skarnel/Skarnel"),
-              L"/opt/skarnel/ZentribEditor /site/a b.html 0");
     options.useExternalEditor = 1;
     options.editorCommand = L"notepad.exe";
     EXPECT_EQ(BuildEditorCommandLine(L"/site/index.php", 12, options, L"/opt/skarnel/Skarnel"),
               L"notepad.exe /site/index.php");
     options.editorCommand = std::wstring(3000, L'e');
     EXPECT_EQ(BuildEditorCommandLine(L"f", 1, options, L"/x").size(), 3002u);
+}
+
+TEST(EditorCommandLine, PathsWithBlanksOrQuotesAreQuotedAndReachTheEditorWhole) {
+    ScanOptions options;
+    const std::wstring program = L"/home/ann/my apps/Skarnel";
+    EXPECT_EQ(BuildEditorCommandLine(L"/site/my page.html", 4, options, program),
+              L"\"/home/ann/my apps/ZentribEditor\" \"/site/my page.html\" 4");
+    EXPECT_THAT(SplitCommandLine(BuildEditorCommandLine(L"/s/\"q\" \\", 5, options, program)),
+                ElementsAre(L"/home/ann/my apps/ZentribEditor", L"/s/\"q\" \\", L"5"));
+    options.useExternalEditor = 1;
+    options.editorCommand = L"\"/opt/my editor/ed\" -n";
+    EXPECT_THAT(
+        SplitCommandLine(BuildEditorCommandLine(L"/site/my page.html", 4, options, program)),
+        ElementsAre(L"/opt/my editor/ed", L"-n", L"/site/my page.html"));
 }
 
 TEST(EditorCommandLine, TemporaryFileAndApplicationNames) {
@@ -101,16 +115,20 @@ TEST_F(EditFileRun, NoSelectionShowsOnlyTheMessage) {
     EXPECT_EQ(Record(), "");
 }
 
-TEST_F(EditFileRun, LocalRowsOpenTheFileAtTheLineUnquoted) {
+TEST_F(EditFileRun, LocalRowsOpenTheFileAtTheLineFromAProgramFolderWithABlank) {
     m_work.Put("site/index.html", "<html>\n");
     m_work.Put("site/my page.html", "x");
+    const std::filesystem::path programs = m_work.PathOf("my apps");
+    std::filesystem::create_directories(programs);
+    std::filesystem::copy_file(std::string(SKARNEL_STANDIN_FOLDER) + "/ZentribEditor",
+                               programs / "ZentribEditor");
+    m_services.runningProgramPath = Widen((programs / "Skarnel").string());
     const std::string index = m_work.PathOf("site/index.html").string();
     const std::string spaced = m_work.PathOf("site/my page.html").string();
     Edit(Widen(index) + L":7");
     Edit(Widen(spaced) + L":3");
     EXPECT_THAT(m_messages, IsEmpty());
-    const std::string spacedHead = spaced.substr(0, spaced.find(' '));
-    EXPECT_EQ(Record(), index + "\n7\n--\n<html>\n" + spacedHead + "\npage.html\n3\n--\n");
+    EXPECT_EQ(Record(), index + "\n7\n--\n<html>\n" + spaced + "\n3\n--\nx");
 }
 
 TEST_F(EditFileRun, ExternalEditorGetsTheFileAlone) {
