@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,10 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     [[nodiscard]] bool Create(const std::wstring& path, FileMode mode);
+    // Creates a file that must not exist yet, readable by its owner alone. A
+    // name that is already taken, by a file or by a symbolic link (even one
+    // that points nowhere), is refused: no one else can have prepared it.
+    [[nodiscard]] bool CreateNew(const std::wstring& path, FileMode mode);
     // Writes all bytes (text mode: each LF as CR LF). False on an error.
     [[nodiscard]] bool Write(std::string_view bytes);
     // Closes the file; false when a write or the close failed.
@@ -61,6 +66,8 @@ public:
     [[nodiscard]] bool IsOpen() const { return m_descriptor >= 0; }
 
 private:
+    bool Open(const std::wstring& path, FileMode mode, int flags, unsigned permissions);
+
     int m_descriptor = -1;
     FileMode m_mode = FileMode::kBinary;
     bool m_failed = false;
@@ -72,8 +79,14 @@ private:
 [[nodiscard]] bool PathBytesExist(std::string_view pathBytes);
 // Creates one folder; false when it cannot be created (also when it exists).
 bool CreateFolder(const std::wstring& path);
+// Creates a new folder "<parent>/<prefix>XXXXXX" with a name no one could
+// foresee, open to its owner alone; its path, or nothing when it cannot.
+[[nodiscard]] std::optional<std::wstring> CreatePrivateFolder(const std::wstring& parent,
+                                                              const std::wstring& prefix);
 // Deletes a file; false when it cannot be deleted.
 bool DeleteFile(const std::wstring& path);
+// Deletes an empty folder; false when it cannot be deleted.
+bool DeleteFolder(const std::wstring& path);
 // Reads a whole file in binary mode; false when it cannot be opened.
 [[nodiscard]] bool ReadWholeFile(const std::wstring& path, std::string* contents);
 // The bytes the file system is given for path (UTF-8).

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/file.h"
 #include "platform/text_codec.h"
@@ -125,10 +126,19 @@ void InputFile::Close() {
 }
 
 bool OutputFile::Create(const std::wstring& path, FileMode mode) {
+    return Open(path, mode, O_CREAT | O_TRUNC, 0666);
+}
+
+bool OutputFile::CreateNew(const std::wstring& path, FileMode mode) {
+    // O_EXCL alone already refuses a symbolic link, dangling or not;
+    // O_NOFOLLOW says so where it is read.
+    return Open(path, mode, O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+}
+
+bool OutputFile::Open(const std::wstring& path, FileMode mode, int flags, unsigned permissions) {
     (void)Close();
     if (path.find(L'\0') != std::wstring::npos) return false;
-    m_descriptor =
-        ::open(FileSystemPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    m_descriptor = ::open(FileSystemPath(path).c_str(), O_WRONLY | O_CLOEXEC | flags, permissions);
     m_mode = mode;
     m_failed = false;
     return m_descriptor >= 0;
@@ -173,7 +183,20 @@ bool CreateFolder(const std::wstring& path) {
     return ::mkdir(FileSystemPath(path).c_str(), 0777) == 0;
 }
 
+std::optional<std::wstring> CreatePrivateFolder(const std::wstring& parent,
+                                                const std::wstring& prefix) {
+    if ((parent + prefix).find(L'\0') != std::wstring::npos) return std::nullopt;
+    std::string folder = FileSystemPath(parent);
+    if (!folder.ends_with('/')) folder += '/';
+    folder += FileSystemPath(prefix) + "XXXXXX";
+    // mkdtemp makes the folder with mode 0700 and never reuses a name.
+    if (::mkdtemp(folder.data()) == nullptr) return std::nullopt;
+    return FromUtf8(folder);
+}
+
 bool DeleteFile(const std::wstring& path) { return ::unlink(FileSystemPath(path).c_str()) == 0; }
+
+bool DeleteFolder(const std::wstring& path) { return ::rmdir(FileSystemPath(path).c_str()) == 0; }
 
 bool ReadWholeFile(const std::wstring& path, std::string* contents) {
     InputFile file;

@@ -3,7 +3,6 @@
 #include "platform/file.h"
 
 #include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 
@@ -75,6 +74,50 @@ TEST_F(FileTest, NamesOpenByUnicodeAndByTheirOwnBytes) {
     // A name that is not UTF-8 at all.
     Put("latin\xE9.html", "y");
     EXPECT_TRUE(file.Open(Widen((m_folder / "latin\xE9.html").string()), FileMode::kBinary));
+}
+
+TEST_F(FileTest, CreateNewRefusesANameTakenByAFileOrALinkAndKeepsItsOwnerAlone) {
+    namespace fs = std::filesystem;
+    const std::wstring victim = Put("victim.txt", "precious");
+    fs::create_symlink(m_folder / "victim.txt", m_folder / "link");
+    fs::create_symlink(m_folder / "planted", m_folder / "dangling");
+    OutputFile file;
+    for (const char* taken : {"victim.txt", "link", "dangling"}) {
+        EXPECT_FALSE(file.CreateNew(FromUtf8((m_folder / taken).string()), FileMode::kBinary))
+            << taken;
+    }
+    EXPECT_FALSE(fs::exists(m_folder / "planted"));
+    std::string contents;
+    ASSERT_TRUE(ReadWholeFile(victim, &contents));
+    EXPECT_EQ(contents, "precious");
+
+    const std::wstring fresh = FromUtf8((m_folder / "fresh.txt").string());
+    ASSERT_TRUE(file.CreateNew(fresh, FileMode::kBinary));
+    EXPECT_TRUE(file.Write("a\r\nb\n"));
+    EXPECT_TRUE(file.Close());
+    ASSERT_TRUE(ReadWholeFile(fresh, &contents));
+    EXPECT_EQ(contents, "a\r\nb\n");
+    EXPECT_EQ(fs::status(m_folder / "fresh.txt").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(FileTest, PrivateFoldersHaveNamesOfTheirOwnForTheOwnerAlone) {
+    namespace fs = std::filesystem;
+    const std::wstring parent = FromUtf8((m_folder / "my temp").string());
+    ASSERT_TRUE(CreateFolder(parent));
+    const std::optional<std::wstring> first = CreatePrivateFolder(parent, L"skarnel-");
+    const std::optional<std::wstring> second = CreatePrivateFolder(parent + L"/", L"skarnel-");
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(*first, *second);
+    for (const std::wstring* folder : {&*first, &*second}) {
+        const fs::path path(ToUtf8(*folder));
+        EXPECT_EQ(path.parent_path(), fs::path(ToUtf8(parent)));
+        EXPECT_TRUE(path.filename().string().starts_with("skarnel-"));
+        EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_all);
+        EXPECT_TRUE(DeleteFolder(*folder));
+    }
+    EXPECT_FALSE(CreatePrivateFolder(parent + L"/missing", L"skarnel-"));
+    EXPECT_TRUE(fs::is_empty(ToUtf8(parent)));
 }
 
 }  // namespace
