@@ -28,20 +28,51 @@ void ShowError(const EditFileServices& services, const std::wstring& text) {
     services.showMessage(text, kErrorCaption, EditMessageIcon::kError);
 }
 
-// The temporary copy of a web page, written and closed; nothing when a
-// message has said why not.
-std::optional<std::wstring> DownloadToTemporaryFile(const std::wstring& pageAddress,
-                                                    const EditFileServices& services) {
-    const std::wstring path = TemporaryPageFilePath(services.temporaryFolder, pageAddress);
-    OutputFile file;
-    if (!file.Create(path, FileMode::kText)) {
-        ShowError(services, kCantCreateTemporaryFileText);
-        return std::nullopt;
+// The private folder's name starts with this; its last characters are chosen
+// at random.
+constexpr wchar_t kPrivateFolderPrefix[] = L"skarnel-";
+
+// The downloaded copy of a web page, in a folder made for it alone: in a
+// temporary folder that every user may write to, no one else can have put a
+// file or a link under its name beforehand. The copy and its folder go when
+// this object does, whether the editor ran or not.
+class TemporaryPageCopy {
+public:
+    TemporaryPageCopy() = default;
+    ~TemporaryPageCopy() {
+        if (!m_path.empty()) (void)DeleteFile(m_path);
+        if (!m_folder.empty()) (void)DeleteFolder(m_folder);
     }
-    if (!DownloadForEditing(pageAddress, file, services)) return std::nullopt;
-    (void)file.Close();
-    return path;
-}
+    TemporaryPageCopy(const TemporaryPageCopy&) = delete;
+    TemporaryPageCopy& operator=(const TemporaryPageCopy&) = delete;
+
+    // Makes the copy and writes the page into it; false once a message has
+    // said why not.
+    bool Download(const std::wstring& pageAddress, const EditFileServices& services) {
+        const std::optional<std::wstring> folder =
+            CreatePrivateFolder(services.temporaryFolder, kPrivateFolderPrefix);
+        if (!folder) return CannotCreate(services);
+        m_folder = *folder;
+        const std::wstring path = TemporaryPageFilePath(m_folder, pageAddress);
+        OutputFile file;
+        if (!file.CreateNew(path, FileMode::kBinary)) return CannotCreate(services);
+        m_path = path;
+        if (!DownloadForEditing(pageAddress, file, services)) return false;
+        (void)file.Close();
+        return true;
+    }
+
+    [[nodiscard]] const std::wstring& Path() const { return m_path; }
+
+private:
+    static bool CannotCreate(const EditFileServices& services) {
+        ShowError(services, kCantCreateTemporaryFileText);
+        return false;
+    }
+
+    std::wstring m_folder;
+    std::wstring m_path;
+};
 
 }  // namespace
 
@@ -95,6 +126,8 @@ bool DownloadForEditing(const std::wstring& pageAddress, OutputFile& file,
     }
     const std::string body = ReadTextBody(result.firstBlock, *result.socket);
     result.socket->Close();
+    // The bytes as they arrived: the scan counted the lines by their line
+    // feeds, so a page with CR LF line ends keeps them, and its line numbers.
     // A write that fails leaves a shorter copy; the editor shows what is there.
     (void)file.Write(body);
     return true;
@@ -109,20 +142,18 @@ void EditFileAtLocation(const std::optional<std::wstring>& location, const ScanO
     }
     const ParsedLocation parsed = ParseLocation(*location);
     const bool webPage = parsed.page.starts_with(L"http:");
+    TemporaryPageCopy copy;
     std::wstring file = parsed.page;
     if (webPage) {
-        std::optional<std::wstring> copy = DownloadToTemporaryFile(parsed.page, services);
-        if (!copy) return;
-        file = *copy;
+        if (!copy.Download(parsed.page, services)) return;
+        file = copy.Path();
     }
     std::wstring error;
     if (!services.runAndWait(
             BuildEditorCommandLine(file, parsed.line, options, services.runningProgramPath),
             &error)) {
         ShowError(services, error);
-        return;
     }
-    if (webPage) (void)DeleteFile(file);
 }
 
 std::function<bool(const std::wstring&, std::wstring*)> RunProgramAndWait() {

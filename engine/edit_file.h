@@ -29,7 +29,8 @@ struct ParsedLocation {
 // whole text is the page and the line is 0.
 [[nodiscard]] ParsedLocation ParseLocation(std::wstring_view location);
 
-// "<folder>/<last segment of the address>__temp_file.txt".
+// "<folder>/<last segment of the address>__temp_file.txt". The folder is
+// one made for this copy alone inside the temporary folder.
 [[nodiscard]] std::wstring TemporaryPageFilePath(const std::wstring& folder,
                                                  std::wstring_view pageAddress);
 
@@ -59,12 +60,14 @@ struct EditFileServices {
 
 class OutputFile;
 
-// Writes the page's body (as the crawl reads it) to file in text mode.
+// Writes the page's body (as the crawl reads it) to file, byte for byte.
 // False after showing why, when no connection could be made.
 bool DownloadForEditing(const std::wstring& pageAddress, OutputFile& file,
                         const EditFileServices& services);
 
 // The whole command for the selected row's location (nothing: no selection).
+// A web page's copy is removed again on every path, once the editor has
+// ended or could not start.
 void EditFileAtLocation(const std::optional<std::wstring>& location, const ScanOptions& options,
                         const EditFileServices& services);
 

@@ -96,6 +96,23 @@ protected:
 
     // What the stand-in editor recorded: its arguments, "--", the file's bytes.
     std::string Record() const { return m_work.Read("record"); }
+    // The record of one run, which then starts afresh.
+    std::string TakeRecord() const {
+        std::string record = Record();
+        std::filesystem::remove(m_work.PathOf("record"));
+        return record;
+    }
+    static std::string FirstLine(const std::string& text) {
+        return text.substr(0, text.find('\n'));
+    }
+
+    // A copy of a web page lies in a folder of its own in the temporary folder.
+    void ExpectPrivateCopy(const std::string& copy, const std::string& name) const {
+        const std::filesystem::path path(copy);
+        EXPECT_EQ(path.filename(), name);
+        EXPECT_EQ(path.parent_path().parent_path(), m_temp.Path());
+        EXPECT_TRUE(path.parent_path().filename().string().starts_with("skarnel-")) << copy;
+    }
 
     void Edit(const std::optional<std::wstring>& location) {
         EditFileAtLocation(location, m_options, m_services);
@@ -151,37 +168,68 @@ protected:
     ScriptedHttpServer m_server{LoopbackAddressForTest()};
 };
 
-TEST_F(EditFileWeb, WebRowsAreDownloadedWithCrLfAndTheCopyRemovedAfterwards) {
+TEST_F(EditFileWeb, WebRowsAreCopiedByteForByteIntoAPrivateFolderThatGoesAfterwards) {
     SKIP_WITHOUT_PORT_80(m_server);
-    m_server.SetResponse("/dir/page.php", HtmlPage("404 Not Found", "one\ntwo\r\n"));
+    m_server.SetResponse("/dir/page.php", HtmlPage("404 Not Found", "one\r\ntwo\nthree\r\n"));
     m_server.SetResponse("/pic.png",
                          Reply("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\n\r\nPNG"));
     Edit(Widen(m_server.Url("/dir/page.php")) + L":2");
+    const std::string page = TakeRecord();
     Edit(Widen(m_server.Url("/pic.png")));
-    const std::string copy = m_temp.PathOf("page.php__temp_file.txt").string();
-    const std::string image = m_temp.PathOf("pic.png__temp_file.txt").string();
-    EXPECT_EQ(Record(), copy + "\n2\n--\none\r\ntwo\r\r\n" + image + "\n0\n--\n");
-    EXPECT_FALSE(m_temp.Exists("page.php__temp_file.txt"));
-    EXPECT_FALSE(m_temp.Exists("pic.png__temp_file.txt"));
+    const std::string image = TakeRecord();
+    const std::string pageCopy = FirstLine(page);
+    const std::string imageCopy = FirstLine(image);
+    ExpectPrivateCopy(pageCopy, "page.php__temp_file.txt");
+    ExpectPrivateCopy(imageCopy, "pic.png__temp_file.txt");
+    EXPECT_NE(std::filesystem::path(pageCopy).parent_path(),
+              std::filesystem::path(imageCopy).parent_path());
+    EXPECT_EQ(page, pageCopy + "\n2\n--\none\r\ntwo\nthree\r\n");
+    EXPECT_EQ(image, imageCopy + "\n0\n--\n");
+    EXPECT_TRUE(std::filesystem::is_empty(m_temp.Path()));
     EXPECT_THAT(m_messages, IsEmpty());
 }
 
-TEST_F(EditFileWeb, FailuresLeaveTheCopyAndSayWhy) {
+TEST_F(EditFileWeb, LinksPlantedUnderTheCopysNameAreNeitherFollowedNorReplaced) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    m_server.SetResponse("/dir/page.html", HtmlPage("200 OK", "fresh\r\n"));
+    m_server.SetResponse("/dir/", HtmlPage("200 OK", "index\r\n"));
+    const std::filesystem::path victim = m_work.Put("victim.txt", "precious");
+    std::filesystem::create_symlink(victim, m_temp.PathOf("page.html__temp_file.txt"));
+    std::filesystem::create_symlink(m_work.PathOf("planted.txt"), m_temp.PathOf("__temp_file.txt"));
+    Edit(Widen(m_server.Url("/dir/page.html")) + L":1");
+    const std::string page = TakeRecord();
+    Edit(Widen(m_server.Url("/dir/")));
+    const std::string index = TakeRecord();
+    EXPECT_EQ(page, FirstLine(page) + "\n1\n--\nfresh\r\n");
+    EXPECT_EQ(index, FirstLine(index) + "\n0\n--\nindex\r\n");
+    ExpectPrivateCopy(FirstLine(index), "__temp_file.txt");
+    EXPECT_EQ(m_work.Read("victim.txt"), "precious");
+    EXPECT_FALSE(m_work.Exists("planted.txt"));
+    EXPECT_TRUE(std::filesystem::is_symlink(m_temp.PathOf("page.html__temp_file.txt")));
+    EXPECT_TRUE(std::filesystem::is_symlink(m_temp.PathOf("__temp_file.txt")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_temp.Path()), {}), 2);
+    EXPECT_THAT(m_messages, IsEmpty());
+}
+
+TEST_F(EditFileWeb, FailuresSayWhyAndLeaveNothingBehind) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_server.SetResponse("/kept.html", HtmlPage("200 OK", "kept"));
     m_services.runningProgramPath = m_work.WidePath() + L"/Skarnel";
     Edit(Widen(m_server.Url("/kept.html")) + L":1");
-    EXPECT_EQ(m_temp.Read("kept.html__temp_file.txt"), "kept");
     // Nothing listens on the second address: the connection is refused.
     Edit(L"http://" + Widen(LoopbackAddressForTest(1)) + L"/gone.html:1");
-    EXPECT_TRUE(m_temp.Exists("gone.html__temp_file.txt"));
+    // A last segment longer than a file name may be.
+    Edit(Widen(m_server.Url("/" + std::string(300, 'n'))) + L":1");
     m_services.temporaryFolder = m_temp.WidePathOf("missing-folder");
     Edit(Widen(m_server.Url("/kept.html")) + L":1");
+    const Message cantCreate{L"Can't create temporary file", L"Error", EditMessageIcon::kError};
     EXPECT_THAT(
         m_messages,
         ElementsAre(Message{L"No such file or directory", L"Error", EditMessageIcon::kError},
                     Message{L"Can't connect to the host!", L"Error", EditMessageIcon::kError},
-                    Message{L"Can't create temporary file", L"Error", EditMessageIcon::kError}));
+                    cantCreate, cantCreate));
+    EXPECT_TRUE(std::filesystem::is_empty(m_temp.Path()));
+    EXPECT_EQ(Record(), "");
 }
 
 }  // namespace
