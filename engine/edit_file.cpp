@@ -156,19 +156,25 @@ void EditFileAtLocation(const std::optional<std::wstring>& location, const ScanO
     }
 }
 
+std::unique_ptr<ChildProcess> StartProgram(const std::wstring& commandLine, std::wstring* error) {
+    std::vector<std::string> arguments;
+    for (const std::wstring& argument : SplitCommandLine(commandLine)) {
+        arguments.push_back(ToUtf8(argument));
+    }
+    auto program = std::make_unique<ChildProcess>();
+    std::string detail;
+    if (!program->Start(arguments, &detail)) {
+        *error = FromUtf8(SystemErrorText(program->StartError()));
+        return nullptr;
+    }
+    return program;
+}
+
 std::function<bool(const std::wstring&, std::wstring*)> RunProgramAndWait() {
     return [](const std::wstring& commandLine, std::wstring* error) {
-        std::vector<std::string> arguments;
-        for (const std::wstring& argument : SplitCommandLine(commandLine)) {
-            arguments.push_back(ToUtf8(argument));
-        }
-        ChildProcess editor;
-        std::string detail;
-        if (!editor.Start(arguments, &detail)) {
-            *error = FromUtf8(SystemErrorText(editor.StartError()));
-            return false;
-        }
-        editor.WaitUntilExit();
+        const std::unique_ptr<ChildProcess> editor = StartProgram(commandLine, error);
+        if (!editor) return false;
+        editor->WaitUntilExit();
         return true;
     };
 }

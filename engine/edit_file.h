@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -71,5 +72,14 @@ bool DownloadForEditing(const std::wstring& pageAddress, OutputFile& file,
 void EditFileAtLocation(const std::optional<std::wstring>& location, const ScanOptions& options,
                         const EditFileServices& services);
 
-// The services of the running program: the real process start and wait.
+class ChildProcess;
+
+// Starts the program of a command line (split by the editor's rules) with
+// its arguments; nothing, with the system's text for the failure in *error,
+// when it cannot be started.
+[[nodiscard]] std::unique_ptr<ChildProcess> StartProgram(const std::wstring& commandLine,
+                                                         std::wstring* error);
+
+// Starts the command line and waits for the program's end, serving nothing
+// meanwhile: for callers without a window.
 [[nodiscard]] std::function<bool(const std::wstring&, std::wstring*)> RunProgramAndWait();

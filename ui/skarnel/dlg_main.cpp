@@ -12,12 +12,14 @@
 #include "engine/edit_file.h"
 #include "engine/results_export.h"
 #include "engine/scan_control.h"
+#include "platform/child_process.h"
 #include "platform/environment.h"
 #include "resources/skarnel/skarnel_resources.h"
 #include "ui/framework/common_dialogs.h"
 #include "ui/framework/image_resources.h"
 #include "ui/framework/qt_text.h"
 #include "ui/framework/run_on_ui_thread.h"
+#include "ui/framework/wait_without_input.h"
 #include "ui/skarnel/bitmap_button.h"
 #include "ui/skarnel/dlg_about.h"
 #include "ui/skarnel/dlg_options.h"
@@ -47,7 +49,14 @@ CDlgMain::CDlgMain(QWidget* parent)
             this, text, caption,
             icon == EditMessageIcon::kError ? MessageIcon::kError : MessageIcon::kNone);
     };
-    m_editServices.runAndWait = RunProgramAndWait();
+    m_editServices.runAndWait = [](const std::wstring& commandLine, std::wstring* error) {
+        const std::unique_ptr<ChildProcess> editor = StartProgram(commandLine, error);
+        if (editor == nullptr) return false;
+        // Not frozen meanwhile: the window paints and answers the desktop,
+        // but takes no input, and a scan's rows wait for the editor's end.
+        WaitWithoutInput([&editor] { return !editor->IsRunning(); });
+        return true;
+    };
     m_editServices.runningProgramPath = RunningProgramPath();
     m_editServices.temporaryFolder = TemporaryFolder();
     BindCommands();
@@ -268,7 +277,8 @@ void CDlgMain::OnSaveResults() {
 }
 
 // Runs on the UI thread until the editor ends: rows and texts from a running
-// scan wait for the window meanwhile and arrive afterwards.
+// scan wait for the window meanwhile and arrive afterwards, and input to the
+// window is dropped.
 void CDlgMain::OnEditFile() { EditFileAtLocation(SelectedLocation(), m_options, m_editServices); }
 
 void CDlgMain::OnExit() {

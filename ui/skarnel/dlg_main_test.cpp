@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <algorithm>
@@ -33,6 +34,7 @@
 #include "testing/loopback_address.h"
 #include "testing/scripted_http_server.h"
 #include "ui/framework/qt_text.h"
+#include "ui/framework/run_on_ui_thread.h"
 #include "ui/skarnel/bitmap_button.h"
 #include "ui/skarnel/main_window_fixture.h"
 #include "ui/skarnel/toolbar.h"
@@ -437,6 +439,7 @@ protected:
     }
     void TearDown() override {
         UnsetEnvironmentVariable("SKARNEL_RECORD");
+        UnsetEnvironmentVariable("SKARNEL_HOLD");
         MainWindowFixture::TearDown();
     }
 
@@ -461,5 +464,81 @@ TEST_F(MainWindowEditFile, TheSelectedRowsPageOpensAtItsLine) {
     std::string content;
     ASSERT_TRUE(ReadWholeFile(Widen(index), &content));
     EXPECT_EQ(m_record.Read("record"), index + "\n4\n--\n" + content);
+    EXPECT_TRUE(m_dialogs.Messages().empty());
+}
+
+namespace {
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+TEST_F(MainWindowEditFile, WhileTheEditorIsOpenTheWindowPaintsButTakesNoInputAndRowsWait) {
+    // The stand-in editor stays open until the test releases it.
+    ASSERT_TRUE(SetEnvironmentText("SKARNEL_HOLD", Widen(m_record.PathOf("release").string())));
+    m_window->AppendRow(ResultRow{L"a.html", L"OK", Widen(SKARNEL_SAMPLE_SITE) + L"/index.html:4",
+                                  ResultIcon::kOk});
+    QTreeView* table = m_window->ResultsTable();
+    table->setCurrentIndex(table->model()->index(0, 0));
+    auto* path = m_window->Item<QLineEdit>(kIdPathField);
+    const QString pathBefore = path->text();
+    PaintCounter paints(table->viewport());
+
+    // What the user and a scan do while Edit waits, driven by a timer, which
+    // only runs if the window still serves its events.
+    std::thread scan;
+    std::atomic<bool> rowAdded{false};
+    int step = 0;
+    int paintsBefore = 0;
+    bool closed = true;
+    std::size_t rowsWhileOpen = 0;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        if (step == 0 && m_record.Exists("record")) {
+            scan = std::thread([&rowAdded] {
+                AddWebResult("http://h/late.html", "200 OK", "http://h/:9");
+                rowAdded = true;
+            });
+            step = 1;
+        } else if (step == 1 && CallsWaitingForUiThread() == 1) {
+            TriggerToolBarButton(*m_window, kIdStartCommand);
+            QTest::keyClicks(path, "typed");
+            closed = m_window->close();
+            paintsBefore = paints.count;
+            table->viewport()->update();
+            step = 2;
+        } else if (step == 2 && paints.count > paintsBefore) {
+            rowsWhileOpen = m_window->Rows().size();
+            m_record.Put("release", "");
+            step = 3;
+        }
+    });
+    driver.start(5);
+    m_window->Item<QPushButton>(kIdEditFileButton)->click();
+    driver.stop();
+
+    EXPECT_EQ(step, 3) << "the window stopped serving its events while the editor was open";
+    EXPECT_EQ(rowsWhileOpen, 1u);
+    EXPECT_FALSE(closed);
+    EXPECT_FALSE(m_window->HasEnded());
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_EQ(path->text(), pathBefore);
+    EXPECT_FALSE(IsScanThreadAlive());
+    EXPECT_EQ(m_window->StatusText(), L"Ready");
+    ASSERT_TRUE(ServeEventsUntil([&] { return rowAdded.load(); }));
+    if (scan.joinable()) scan.join();
+    ASSERT_EQ(m_window->Rows().size(), 2u);
+    EXPECT_EQ(m_window->Rows()[1].link, L"http://h/late.html");
     EXPECT_TRUE(m_dialogs.Messages().empty());
 }
