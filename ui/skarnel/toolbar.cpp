@@ -147,8 +147,15 @@ void COOExToolBar::LayOut() {
 }
 
 void COOExToolBar::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    // A bar has the face colour of buttons, whatever colour the window it
+    // sits in has: on the window colour, white, its raised edges would not
+    // show.
+    painter.fillRect(rect(), palette().color(QPalette::Button));
+    painter.end();
     QToolBar::paintEvent(event);
     DrawGripper();
+    DrawBottomBorder();
 }
 
 void COOExToolBar::DrawGripper() {
@@ -163,6 +170,13 @@ void COOExToolBar::DrawGripper() {
     painter.setPen(palette().color(QPalette::Dark));
     painter.drawLine(bar.bottomLeft(), bar.bottomRight());
     painter.drawLine(bar.topRight(), bar.bottomRight());
+}
+
+void COOExToolBar::DrawBottomBorder() {
+    // One line in the shadow colour parts the bar from what lies below it.
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawLine(0, height() - 1, width() - 1, height() - 1);
 }
 
 void COOBmpToolBar::SetImageSource(int bitmapId, ImageKind kind, QColor transparent, ImageSet set) {

@@ -83,6 +83,7 @@ protected:
 private:
     void LayOut();
     void DrawGripper();
+    void DrawBottomBorder();
 
     bool m_floatingMemory = false;
     ImageSizeMode m_imageSizeMode = ImageSizeMode::kSmall;

@@ -100,6 +100,24 @@ TEST_F(MainWindowToolBar, EveryLookComesFromTheStrip) {
               start.pixmap(16, 16, QIcon::Normal).toImage());
 }
 
+TEST_F(MainWindowToolBar, TheGripperAndTheBottomBorderStandOutFromTheBarsFace) {
+    COOBmpToolBar* bar = m_window->ToolBar();
+    const QImage image = bar->grab().toImage();
+    const QRgb light = bar->palette().color(QPalette::Light).rgb();
+    const QRgb shadow = bar->palette().color(QPalette::Dark).rgb();
+    const int middle = bar->height() / 2;
+    const QRgb face = image.pixel(bar->width() - 5, middle);
+    EXPECT_EQ(face, bar->palette().color(QPalette::Button).rgb());
+    EXPECT_NE(face, light);
+    EXPECT_NE(face, shadow);
+    // The gripper: a raised bar 3 pixels wide, 3 pixels in from the left.
+    EXPECT_EQ(image.pixel(3, middle), light);
+    EXPECT_EQ(image.pixel(5, middle), shadow);
+    for (const int x : {0, 100, bar->width() - 1}) {
+        EXPECT_EQ(image.pixel(x, bar->height() - 1), shadow) << x;
+    }
+}
+
 TEST_F(MainWindowToolBar, AButtonSendsItsCommand) {
     QSignalSpy sent(m_window->ToolBar(), &COOExToolBar::CommandSent);
     QAction* edit = m_window->ToolBar()->ActionFor(kIdEditCommand);
