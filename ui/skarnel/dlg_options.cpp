@@ -31,7 +31,10 @@ bool CDlgOptions::OnInitDialog() {
     CDialog::OnInitDialog();
     EnableEditorControls();
     UpdateData(false);
-    return true;
+    // OK, not the first check box: Space or Enter then confirms the dialog
+    // instead of toggling an option unseen. Tab still reaches every control.
+    GetDlgItem(kIdOk)->setFocus(Qt::TabFocusReason);
+    return false;
 }
 
 void CDlgOptions::DoDataExchange(bool save) {

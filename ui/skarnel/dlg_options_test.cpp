@@ -99,6 +99,21 @@ TEST_F(OptionsCommand, OkTakesTheValuesAndWritesTheFileAtOnce) {
     EXPECT_EQ(ConfigurationText(), L"1 1 /usr/bin/my#edit 0 1 0\r\r\n");
 }
 
+TEST_F(OptionsCommand, OpensWithTheFocusOnOkSoSpaceConfirmsWithoutTogglingABox) {
+    bool focusOnOk = false;
+    WhenModalDialogOpens([&focusOnOk](QWidget* opened) {
+        auto* dialog = static_cast<CDialog*>(opened);
+        QWidget* focused = dialog->focusWidget();
+        focusOnOk = focused == dialog->GetDlgItem(kIdOk);
+        QTest::keyClick(focused, Qt::Key_Space);
+        if (!dialog->HasEnded()) Click(*dialog, kIdCancel);
+    });
+    m_window->SendCommand(kIdOptionsCommand);
+    EXPECT_TRUE(focusOnOk);
+    EXPECT_EQ(m_window->Options(), ScanOptions{});
+    EXPECT_EQ(ConfigurationText(), L"1 0 notepad.exe 0 0 0\r\r\n");
+}
+
 TEST_F(OptionsCommand, CancelChangesNothingAndWritesNothing) {
     WhenModalDialogOpens([](QWidget* opened) {
         auto* dialog = static_cast<CDialog*>(opened);
