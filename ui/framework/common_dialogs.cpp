@@ -38,6 +38,11 @@ void ShowRealMessageBox(QWidget* owner, const std::wstring& text, const std::wst
     box.exec();
 }
 
+// "All files(*.*)": the name already shows what the filter matches.
+bool NameShowsItsPatterns(const FileFilter& filter) {
+    return filter.name.ends_with(L')') && filter.name.find(L'(') != std::wstring::npos;
+}
+
 QStringList QtFilters(const std::vector<FileFilter>& filters) {
     QStringList result;
     for (const FileFilter& filter : filters) result << ToQString(QtFilterText(filter));
@@ -53,6 +58,12 @@ std::optional<std::wstring> ShowRealFileDialog(QWidget* owner, FileDialogKind ki
                                                       : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.askBeforeReplacing);
     const QStringList filters = QtFilters(request.filters);
+    // Qt shows each filter's patterns after its name; a name that shows them
+    // itself would then read "All files(*.*) (*)", so it is shown alone.
+    dialog.setOption(
+        QFileDialog::HideNameFilterDetails,
+        !request.filters.empty() &&
+            std::all_of(request.filters.begin(), request.filters.end(), NameShowsItsPatterns));
     dialog.setNameFilters(filters);
     if (request.selectedFilter >= 0 && request.selectedFilter < filters.size()) {
         dialog.selectNameFilter(filters[request.selectedFilter]);

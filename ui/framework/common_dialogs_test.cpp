@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QTimer>
+
 #include "ui/framework/dialog_recorder.h"
 
 TEST(QtFilterText, StarDotStarMatchesNamesWithoutADotToo) {
@@ -33,4 +38,36 @@ TEST(DialogRecorder, RecordsRequestsAnswersInTurnThenCancels) {
     EXPECT_EQ(recorder.FileDialogs()[0].kind, FileDialogKind::kOpen);
     EXPECT_EQ(recorder.FileDialogs()[0].request, request);
     EXPECT_EQ(recorder.FileDialogs()[1].kind, FileDialogKind::kSave);
+}
+
+namespace {
+
+// The filter names the real file dialog shows for filters; it is then cancelled.
+std::vector<std::string> FilterNamesShown(const std::vector<FileFilter>& filters) {
+    std::vector<std::string> shown;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        poll.stop();
+        const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        for (int i = 0; types != nullptr && i < types->count(); ++i)
+            shown.push_back(types->itemText(i).toStdString());
+        dialog->reject();
+    });
+    poll.start(5);
+    FileDialogRequest request;
+    request.filters = filters;
+    EXPECT_EQ(ShowSaveFileDialog(nullptr, request), std::nullopt);
+    return shown;
+}
+
+}  // namespace
+
+TEST(RealFileDialog, AFilterWhoseNameShowsItsPatternsIsShownByThatNameAlone) {
+    EXPECT_EQ(FilterNamesShown({FileFilter{L"All files(*.*)", L"*.*"}}),
+              std::vector<std::string>{"All files(*.*)"});
+    EXPECT_EQ(
+        FilterNamesShown({FileFilter{L"CSV files", L"*.csv"}, FileFilter{L"All Files", L"*.*"}}),
+        (std::vector<std::string>{"CSV files (*.csv)", "All Files (*)"}));
 }
