@@ -118,7 +118,10 @@ void CDlgMain::SetUpResultsTable() {
     QHeaderView* header = m_resultsTable->header();
     header->setStretchLastSection(false);
     header->setSectionsClickable(true);
-    header->setSortIndicatorShown(false);
+    // The arrow shows while the rows stand in the order of the column last
+    // clicked; no column is marked before the first click.
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
     header->setSectionsMovable(false);
     for (int column = 0; column < kResultColumnCount; ++column) {
         m_resultsTable->setColumnWidth(column,
@@ -126,12 +129,25 @@ void CDlgMain::SetUpResultsTable() {
     }
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int column) { SortResultsByColumn(column); });
+    ForgetCurrentRow();
 
     m_tablePaint = new QTimer(this);
     m_tablePaint->setSingleShot(true);
     m_tablePaint->setInterval(kTablePaintDelayMs);
     connect(m_tablePaint, &QTimer::timeout, this,
             [this] { m_resultsTable->setUpdatesEnabled(true); });
+}
+
+void CDlgMain::ForgetCurrentRow() {
+    // An empty table has no current row, and none is to be made up later:
+    // else the view takes row 0 as current when it gets the focus and marks
+    // it, though nothing is selected.
+    m_resultsTable->setCurrentIndex(QModelIndex());
+}
+
+void CDlgMain::ClearSortIndicator() {
+    QHeaderView* header = m_resultsTable->header();
+    if (header->sortIndicatorSection() != -1) header->setSortIndicator(-1, Qt::AscendingOrder);
 }
 
 void CDlgMain::DeferTablePaint() {
@@ -213,6 +229,8 @@ std::wstring CDlgMain::ReadPathText() {
 void CDlgMain::AppendRow(const ResultRow& row) {
     OnUiThread([&] {
         m_results->Append(row);
+        // A row added at the end may break the order the arrow claims.
+        ClearSortIndicator();
         DeferTablePaint();
     });
 }
@@ -224,7 +242,11 @@ int CDlgMain::RowCount() {
 }
 
 void CDlgMain::DeleteAllRows() {
-    OnUiThread([&] { m_results->Clear(); });
+    OnUiThread([&] {
+        m_results->Clear();
+        ClearSortIndicator();
+        ForgetCurrentRow();
+    });
 }
 
 void CDlgMain::SetStatusText(const std::wstring& text) {
@@ -297,7 +319,11 @@ void CDlgMain::OnSysCommand(unsigned command) {
     if ((command & ~0xFu) == static_cast<unsigned>(kIdSystemAbout)) OnAbout();
 }
 
-void CDlgMain::SortResultsByColumn(int column) { m_results->SortByColumn(column); }
+void CDlgMain::SortResultsByColumn(int column) {
+    m_results->SortByColumn(column);
+    // Every click sorts ascending; the header would have flipped its arrow.
+    m_resultsTable->header()->setSortIndicator(column, Qt::AscendingOrder);
+}
 
 std::optional<std::wstring> CDlgMain::SelectedLocation() const {
     const QModelIndexList selected = m_resultsTable->selectionModel()->selectedRows();

@@ -84,6 +84,8 @@ private:
     // Holds the table's repainting back for a moment after a row arrives, so
     // a fast scan is not slowed to one repaint per row.
     void DeferTablePaint();
+    void ForgetCurrentRow();
+    void ClearSortIndicator();
 
     ScanOptions m_options;
     EditFileServices m_editServices;

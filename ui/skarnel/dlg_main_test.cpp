@@ -250,6 +250,7 @@ TEST_F(MainWindow, HeaderClickSortsAscendingByCodeUnitsAndKeepsTheSelection) {
                   L"Connection error. No response from server.", L"Empty file", L"OK"}));
     ASSERT_EQ(m_window->SelectedLocation(), std::optional<std::wstring>(L"loc"));
     EXPECT_EQ(table->selectionModel()->selectedRows().front().row(), 2);
+    EXPECT_EQ(table->header()->sortIndicatorSection(), 1);
 
     // Every click sorts ascending again; "10" comes before "9", capitals before small letters.
     m_window->AppendRow(ResultRow{L"link10", L"zz", L"loc", ResultIcon::kOk});
@@ -259,6 +260,35 @@ TEST_F(MainWindow, HeaderClickSortsAscendingByCodeUnitsAndKeepsTheSelection) {
     EXPECT_EQ(links[1], L"link1");
     EXPECT_EQ(links[2], L"link10");
     EXPECT_EQ(links.back(), L"link9");
+    EXPECT_EQ(table->header()->sortIndicatorSection(), 0);
+    EXPECT_EQ(table->header()->sortIndicatorOrder(), Qt::AscendingOrder);
+    // A row that arrives afterwards goes to the end: the rows are no longer sorted.
+    m_window->AppendRow(ResultRow{L"link11", L"OK", L"loc", ResultIcon::kOk});
+    EXPECT_EQ(table->header()->sortIndicatorSection(), -1);
+}
+
+TEST_F(MainWindow, ANewScanLeavesNoCurrentRowToMarkAndNoSortArrow) {
+    QTreeView* table = m_window->ResultsTable();
+    const auto scan = [&] {
+        FakeLocalScan({kSiteRows[0], kSiteRows[1]});
+        m_window->SendCommand(kIdStartCommand);
+        ASSERT_TRUE(WaitForScanEnd());
+        // The user comes back to the table, as with Tab or a click on the window.
+        m_window->GetDlgItem(kIdPathField)->setFocus();
+        table->setFocus(Qt::TabFocusReason);
+    };
+    m_window->Item<QLineEdit>(kIdPathField)->setText("/site/index.html");
+    scan();
+    EXPECT_FALSE(table->currentIndex().isValid());
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                      table->visualRect(table->model()->index(1, 0)).center());
+    ClickHeader(table, 2);
+    ASSERT_EQ(table->selectionModel()->selectedRows().size(), 1);
+    ASSERT_EQ(table->header()->sortIndicatorSection(), 2);
+    scan();
+    EXPECT_FALSE(table->currentIndex().isValid());
+    EXPECT_TRUE(table->selectionModel()->selectedRows().isEmpty());
+    EXPECT_EQ(table->header()->sortIndicatorSection(), -1);
 }
 
 TEST_F(MainWindow, SaveResultsWritesTheTableAsCsv) {
