@@ -5,8 +5,9 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 TEST_JOBS ?= 4
+PREFIX ?= /usr/local
 
-.PHONY: setup build run demo test test-asan test-tsan fuzz bench format
+.PHONY: setup build run demo test test-asan test-tsan fuzz bench format install
 
 setup:
 	@scripts/setup
@@ -35,6 +36,11 @@ run: setup
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(TEST_JOBS) --timeout 600
+
+# Skarnel, ZentribEditor beside it and skarnel-cli in PREFIX/bin, with the
+# desktop entry, the icon, the man pages and bash completion.
+install: build
+	@cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 # Every test under AddressSanitizer with UBSan. The sanitizer builds use light
 # optimisation and line tables only: they build faster than with full debug
