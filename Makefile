@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 TEST_JOBS ?= 4
 PREFIX ?= /usr/local
 
-.PHONY: setup build run demo test test-asan test-tsan fuzz bench format install
+.PHONY: setup build run demo test test-asan test-tsan fuzz bench format install package
 
 setup:
 	@scripts/setup
@@ -41,6 +41,10 @@ test: build
 # desktop entry, the icon, the man pages and bash completion.
 install: build
 	@cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package of the same, for /usr: $(BUILD)/skarnel_<version>_<arch>.deb.
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 # Every test under AddressSanitizer with UBSan. The sanitizer builds use light
 # optimisation and line tables only: they build faster than with full debug
