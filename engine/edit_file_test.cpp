@@ -10,7 +10,6 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/command_line.h"
 #include "platform/environment.h"
 #include "platform/text_codec.h"
 #include "testing/loopback_address.h"
@@ -49,20 +48,6 @@ TEST(EditorCommandLine, LineEditorBesideTheProgramOrExternalEditorWithoutLine) {
               L"notepad.exe /site/index.php");
     options.editorCommand = std::wstring(3000, L'e');
     EXPECT_EQ(BuildEditorCommandLine(L"f", 1, options, L"/x").size(), 3002u);
-}
-
-TEST(EditorCommandLine, PathsWithBlanksOrQuotesAreQuotedAndReachTheEditorWhole) {
-    ScanOptions options;
-    const std::wstring program = L"/home/ann/my apps/Skarnel";
-    EXPECT_EQ(BuildEditorCommandLine(L"/site/my page.html", 4, options, program),
-              L"\"/home/ann/my apps/ZentribEditor\" \"/site/my page.html\" 4");
-    EXPECT_THAT(SplitCommandLine(BuildEditorCommandLine(L"/s/\"q\" \\", 5, options, program)),
-                ElementsAre(L"/home/ann/my apps/ZentribEditor", L"/s/\"q\" \\", L"5"));
-    options.useExternalEditor = 1;
-    options.editorCommand = L"\"/opt/my editor/ed\" -n";
-    EXPECT_THAT(
-        SplitCommandLine(BuildEditorCommandLine(L"/site/my page.html", 4, options, program)),
-        ElementsAre(L"/opt/my editor/ed", L"-n", L"/site/my page.html"));
 }
 
 TEST(EditorCommandLine, TemporaryFileAndApplicationNames) {

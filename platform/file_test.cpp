@@ -3,6 +3,7 @@
 #include "platform/file.h"
 
 #include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -76,7 +77,7 @@ TEST_F(FileTest, NamesOpenByUnicodeAndByTheirOwnBytes) {
     EXPECT_TRUE(file.Open(Widen((m_folder / "latin\xE9.html").string()), FileMode::kBinary));
 }
 
-TEST_F(FileTest, CreateNewRefusesANameTakenByAFileOrALinkAndKeepsItsOwnerAlone) {
+TEST_F(FileTest, ACopyInAPrivateFolderCannotBePreparedOrRedirectedByOthers) {
     namespace fs = std::filesystem;
     const std::wstring victim = Put("victim.txt", "precious");
     fs::create_symlink(m_folder / "victim.txt", m_folder / "link");
@@ -91,33 +92,22 @@ TEST_F(FileTest, CreateNewRefusesANameTakenByAFileOrALinkAndKeepsItsOwnerAlone) 
     ASSERT_TRUE(ReadWholeFile(victim, &contents));
     EXPECT_EQ(contents, "precious");
 
-    const std::wstring fresh = FromUtf8((m_folder / "fresh.txt").string());
-    ASSERT_TRUE(file.CreateNew(fresh, FileMode::kBinary));
+    const std::optional<std::wstring> folder =
+        CreatePrivateFolder(FromUtf8(m_folder.string()), L"skarnel-");
+    ASSERT_TRUE(folder);
+    EXPECT_NE(folder, CreatePrivateFolder(FromUtf8(m_folder.string()), L"skarnel-"));
+    EXPECT_EQ(fs::status(ToUtf8(*folder)).permissions(), fs::perms::owner_all);
+    const std::wstring copy = *folder + L"/page.html__temp_file.txt";
+    ASSERT_TRUE(file.CreateNew(copy, FileMode::kBinary));
     EXPECT_TRUE(file.Write("a\r\nb\n"));
     EXPECT_TRUE(file.Close());
-    ASSERT_TRUE(ReadWholeFile(fresh, &contents));
+    ASSERT_TRUE(ReadWholeFile(copy, &contents));
     EXPECT_EQ(contents, "a\r\nb\n");
-    EXPECT_EQ(fs::status(m_folder / "fresh.txt").permissions(),
+    EXPECT_EQ(fs::status(ToUtf8(copy)).permissions(),
               fs::perms::owner_read | fs::perms::owner_write);
-}
-
-TEST_F(FileTest, PrivateFoldersHaveNamesOfTheirOwnForTheOwnerAlone) {
-    namespace fs = std::filesystem;
-    const std::wstring parent = FromUtf8((m_folder / "my temp").string());
-    ASSERT_TRUE(CreateFolder(parent));
-    const std::optional<std::wstring> first = CreatePrivateFolder(parent, L"skarnel-");
-    const std::optional<std::wstring> second = CreatePrivateFolder(parent + L"/", L"skarnel-");
-    ASSERT_TRUE(first && second);
-    EXPECT_NE(*first, *second);
-    for (const std::wstring* folder : {&*first, &*second}) {
-        const fs::path path(ToUtf8(*folder));
-        EXPECT_EQ(path.parent_path(), fs::path(ToUtf8(parent)));
-        EXPECT_TRUE(path.filename().string().starts_with("skarnel-"));
-        EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_all);
-        EXPECT_TRUE(DeleteFolder(*folder));
-    }
-    EXPECT_FALSE(CreatePrivateFolder(parent + L"/missing", L"skarnel-"));
-    EXPECT_TRUE(fs::is_empty(ToUtf8(parent)));
+    EXPECT_FALSE(DeleteFolder(*folder));
+    EXPECT_TRUE(DeleteFile(copy));
+    EXPECT_TRUE(DeleteFolder(*folder));
 }
 
 }  // namespace
