@@ -29,11 +29,23 @@ inline constexpr SocketHandle kInvalidSocket = -1;
 // sent or -1.
 long SendOnSocket(SocketHandle socket, const char* data, std::size_t length);
 
-enum class Readiness { kReadable, kTimedOut, kFailed };
+enum class Readiness { kReadable, kWritable, kTimedOut, kFailed };
 
 // Waits until socket has data (or an end of stream) to read, at most
 // timeoutMs milliseconds (0: just look).
 [[nodiscard]] Readiness WaitUntilReadable(SocketHandle socket, int timeoutMs);
+// Waits until a send on socket would not block, at most timeoutMs.
+[[nodiscard]] Readiness WaitUntilWritable(SocketHandle socket, int timeoutMs);
+
+// Makes every later call on socket return at once instead of blocking, so
+// that a caller can bound each step by its own readiness waits.
+[[nodiscard]] bool SetSocketNonBlocking(SocketHandle socket);
+
+// Sends each write at once instead of holding a small one back until the
+// peer acknowledges the one before (Nagle). A protocol that writes twice
+// before it reads (a handshake's last message, then a request) would
+// otherwise wait for the peer's delayed acknowledgement, some 40 ms.
+void SendWithoutDelay(SocketHandle socket);
 
 // One receive of at most size bytes. Returns the count, 0 when the peer has
 // closed, -1 on an error.
@@ -50,6 +62,10 @@ void ResetSocket(SocketHandle socket);
 // returns kInvalidSocket and puts the system's reason into *error.
 [[nodiscard]] SocketHandle ListenOnTcpPort(const char* address, unsigned short port,
                                            std::string* error);
+
+// The local port a socket is bound to (a listener on port 0 gets one from
+// the system); 0 when it cannot be read.
+[[nodiscard]] unsigned short LocalPortOf(SocketHandle socket);
 
 // Accepts one waiting connection; kInvalidSocket when there is none or on an
 // error. Call after WaitUntilReadable reported the listener readable.

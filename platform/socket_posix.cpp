@@ -2,8 +2,10 @@
 // poll for readiness (no descriptor-number limit, unlike select), and
 // MSG_NOSIGNAL on every send.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -45,6 +47,25 @@ bool ResolveIpv4(const char* host, in_addr* address) {
 // Not retried on EINTR: on Linux the descriptor is released all the same.
 void CloseDescriptor(int descriptor) { ::close(descriptor); }
 
+// Waits for event on socket; ready when it came.
+Readiness WaitForEvent(SocketHandle socket, short event, Readiness ready, int timeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    pollfd watched{Descriptor(socket), event, 0};
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const int result =
+            ::poll(&watched, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+        if (result > 0) {
+            // A hang-up or an error counts as ready too: the next call reports it.
+            return (watched.revents & POLLNVAL) != 0 ? Readiness::kFailed : ready;
+        }
+        if (result == 0) return Readiness::kTimedOut;
+        if (errno != EINTR) return Readiness::kFailed;
+    }
+}
+
 }  // namespace
 
 bool StartSockets() {
@@ -84,21 +105,16 @@ long SendOnSocket(SocketHandle socket, const char* data, std::size_t length) {
 }
 
 Readiness WaitUntilReadable(SocketHandle socket, int timeoutMs) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    pollfd watched{Descriptor(socket), POLLIN, 0};
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        const int result =
-            ::poll(&watched, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
-        if (result > 0) {
-            // A hang-up or an error is readable too: the receive reports it.
-            return (watched.revents & POLLNVAL) != 0 ? Readiness::kFailed : Readiness::kReadable;
-        }
-        if (result == 0) return Readiness::kTimedOut;
-        if (errno != EINTR) return Readiness::kFailed;
-    }
+    return WaitForEvent(socket, POLLIN, Readiness::kReadable, timeoutMs);
+}
+
+Readiness WaitUntilWritable(SocketHandle socket, int timeoutMs) {
+    return WaitForEvent(socket, POLLOUT, Readiness::kWritable, timeoutMs);
+}
+
+bool SetSocketNonBlocking(SocketHandle socket) {
+    const int flags = ::fcntl(Descriptor(socket), F_GETFL);
+    return flags >= 0 && ::fcntl(Descriptor(socket), F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
 long ReceiveOnSocket(SocketHandle socket, char* buffer, std::size_t size) {
@@ -144,6 +160,20 @@ SocketHandle ListenOnTcpPort(const char* address, unsigned short port, std::stri
         return kInvalidSocket;
     }
     return descriptor;
+}
+
+void SendWithoutDelay(SocketHandle socket) {
+    const int enable = 1;
+    ::setsockopt(Descriptor(socket), IPPROTO_TCP, TCP_NODELAY, &enable, sizeof enable);
+}
+
+unsigned short LocalPortOf(SocketHandle socket) {
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    if (::getsockname(Descriptor(socket), reinterpret_cast<sockaddr*>(&local), &length) != 0) {
+        return 0;
+    }
+    return ntohs(local.sin_port);
 }
 
 SocketHandle AcceptTcpConnection(SocketHandle listener) {
