@@ -24,28 +24,54 @@ std::string Quoted(const std::string& value) {
     return quoted + "\"";
 }
 
-bool AcceptsConnections(const std::string& address) {
+bool AcceptsConnections(const std::string& address, unsigned short port) {
     const SocketHandle socket = CreateTcpClientSocket();
     const bool connected =
-        socket != kInvalidSocket && ConnectTcpSocket(socket, 80, address.c_str());
+        socket != kInvalidSocket && ConnectTcpSocket(socket, port, address.c_str());
     CloseSocket(socket);
     return connected;
+}
+
+NginxSetup PlainSetup(NginxConnections connections) {
+    NginxSetup setup;
+    setup.connections = connections;
+    return setup;
+}
+
+// The directives of a TLS listener.
+std::string TlsDirectives(const NginxTls& tls) {
+    std::string directives = "        ssl_certificate " + Quoted(tls.certificate.string()) +
+                             ";\n        ssl_certificate_key " + Quoted(tls.key.string()) + ";\n";
+    if (!tls.protocols.empty()) directives += "        ssl_protocols " + tls.protocols + ";\n";
+    if (!tls.ciphers.empty()) directives += "        ssl_ciphers " + Quoted(tls.ciphers) + ";\n";
+    return directives;
 }
 
 }  // namespace
 
 NginxServer::NginxServer(std::string address, const std::filesystem::path& root,
                          NginxConnections connections)
+    : NginxServer(std::move(address), root, PlainSetup(connections)) {}
+
+NginxServer::NginxServer(std::string address, const std::filesystem::path& root,
+                         const NginxSetup& setup)
     : m_address(std::move(address)) {
-    std::string error;
-    const SocketHandle probe = ListenOnTcpPort(m_address.c_str(), 80, &error);
-    if (probe == kInvalidSocket) {
-        m_portUnavailable = true;
-        m_failure = error;
-        return;
+    if (PortsAvailable(setup)) m_listening = Start(root, setup);
+}
+
+bool NginxServer::PortsAvailable(const NginxSetup& setup) {
+    for (const unsigned short port : {80, 443}) {
+        if (port == 443 && !setup.tls) break;
+        std::string error;
+        const SocketHandle probe = ListenOnTcpPort(m_address.c_str(), port, &error);
+        if (probe == kInvalidSocket) {
+            m_portUnavailable = true;
+            m_failure = "port " + std::to_string(port) + ": " + error;
+            return false;
+        }
+        CloseSocket(probe);
     }
-    CloseSocket(probe);
-    m_listening = Start(root, connections);
+    return true;
 }
 
 NginxServer::~NginxServer() { m_process.Stop(); }
@@ -54,25 +80,32 @@ std::string NginxServer::Url(std::string_view path) const {
     return "http://" + m_address + std::string(path);
 }
 
-bool NginxServer::Start(const std::filesystem::path& root, NginxConnections connections) {
-    WriteConfiguration(std::filesystem::absolute(root), connections);
+std::string NginxServer::HttpsUrl(std::string_view path) const {
+    return "https://" + m_address + std::string(path);
+}
+
+bool NginxServer::Start(const std::filesystem::path& root, const NginxSetup& setup) {
+    WriteConfiguration(std::filesystem::absolute(root), setup);
     const std::string folder = m_folder.Path().string();
     if (!m_process.Start({kProgram, "-p", folder + "/", "-c", folder + "/nginx.conf", "-e",
                           folder + "/error.log"},
                          &m_failure)) {
         return false;
     }
-    return WaitUntilAccepting();
+    return WaitUntilAccepting(setup);
 }
 
-bool NginxServer::WaitUntilAccepting() {
+bool NginxServer::WaitUntilAccepting(const NginxSetup& setup) {
     const auto deadline = std::chrono::steady_clock::now() + kStartDeadline;
     while (std::chrono::steady_clock::now() < deadline) {
         if (!m_process.IsRunning()) {
             m_failure = "nginx ended at start: " + m_folder.Read("error.log");
             return false;
         }
-        if (AcceptsConnections(m_address)) return true;
+        if (AcceptsConnections(m_address, 80) &&
+            (!setup.tls || AcceptsConnections(m_address, 443))) {
+            return true;
+        }
         std::this_thread::sleep_for(kStartPoll);
     }
     m_failure = "nginx did not accept connections within 10 s: " + m_folder.Read("error.log");
@@ -81,10 +114,12 @@ bool NginxServer::WaitUntilAccepting() {
 }
 
 void NginxServer::WriteConfiguration(const std::filesystem::path& root,
-                                     NginxConnections connections) const {
+                                     const NginxSetup& setup) const {
     const auto inFolder = [this](const char* name) {
         return Quoted(m_folder.PathOf(name).string());
     };
+    const std::string site =
+        "        root " + Quoted(root.string()) + ";\n" + "        index index.html index.htm;\n";
     std::ostringstream file;
     file << "daemon off;\n"
          << "master_process off;\n"
@@ -100,14 +135,22 @@ void NginxServer::WriteConfiguration(const std::filesystem::path& root,
          << "    fastcgi_temp_path " << inFolder("fastcgi") << ";\n"
          << "    uwsgi_temp_path " << inFolder("uwsgi") << ";\n"
          << "    scgi_temp_path " << inFolder("scgi") << ";\n"
-         << "    keepalive_timeout " << (connections == NginxConnections::kKeepAlive ? "65" : "0")
-         << ";\n"
+         << "    keepalive_timeout "
+         << (setup.connections == NginxConnections::kKeepAlive ? "65" : "0") << ";\n"
          << "    server {\n"
          << "        listen " << m_address << ":80;\n"
-         << "        server_name _;\n"
-         << "        root " << Quoted(root.string()) << ";\n"
-         << "        index index.html index.htm;\n"
-         << "    }\n"
+         << "        server_name _;\n";
+    // The redirect needs the TLS server to go to (a server block without a
+    // listen directive would take port 80 of every address).
+    if (setup.redirectToHttps && setup.tls) {
+        file << "        return 301 https://$host$request_uri;\n"
+             << "    }\n"
+             << "    server {\n"
+             << "        server_name _;\n";
+    }
+    if (setup.tls)
+        file << "        listen " << m_address << ":443 ssl;\n" << TlsDirectives(*setup.tls);
+    file << site << "    }\n"
          << "}\n";
     m_folder.Put("nginx.conf", file.str());
 }

@@ -1,10 +1,12 @@
 // Debian's own nginx, unmodified, serving a folder on port 80 of a loopback
-// address, for end-to-end tests and benchmarks. The configuration, logs and
+// address, and with TLS on port 443 as well, for end-to-end tests and
+// benchmarks. The configuration, logs and
 // pid file live in a temporary folder of the server's own, removed when the
 // server is stopped. One thread owns an NginxServer.
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "platform/child_process.h"
@@ -13,6 +15,24 @@
 enum class NginxConnections {
     kKeepAlive,  // connections stay open after a response, as servers usually do
     kCloseEach,  // every response ends with a close
+};
+
+// TLS on port 443 of the same address.
+struct NginxTls {
+    // PEM files: the server's certificate (and its issuers), and its key.
+    std::filesystem::path certificate;
+    std::filesystem::path key;
+    // nginx's ssl_protocols and ssl_ciphers; empty: nginx's own defaults.
+    std::string protocols;
+    std::string ciphers;
+};
+
+struct NginxSetup {
+    NginxConnections connections = NginxConnections::kKeepAlive;
+    std::optional<NginxTls> tls;
+    // With tls: port 80 answers every request with a 301 to the same path
+    // over https.
+    bool redirectToHttps = false;
 };
 
 class NginxServer {
@@ -24,24 +44,29 @@ public:
     // Failure says why not.
     NginxServer(std::string address, const std::filesystem::path& root,
                 NginxConnections connections = NginxConnections::kKeepAlive);
+    // The same, with TLS on port 443 as setup says.
+    NginxServer(std::string address, const std::filesystem::path& root, const NginxSetup& setup);
     // Stops nginx by its process id and removes the temporary folder.
     ~NginxServer();
     NginxServer(const NginxServer&) = delete;
     NginxServer& operator=(const NginxServer&) = delete;
 
     [[nodiscard]] bool IsListening() const { return m_listening; }
-    // True when port 80 of the address could not be bound at all (a reason to
-    // skip). nginx failing on a free port is a fault of the set-up instead.
+    // True when port 80 (or 443) of the address could not be bound at all (a
+    // reason to skip). nginx failing on a free port is a fault of the set-up instead.
     [[nodiscard]] bool PortUnavailable() const { return m_portUnavailable; }
     [[nodiscard]] const std::string& Failure() const { return m_failure; }
     [[nodiscard]] const std::string& Address() const { return m_address; }
     // "http://" + address + path.
     [[nodiscard]] std::string Url(std::string_view path) const;
+    // "https://" + address + path.
+    [[nodiscard]] std::string HttpsUrl(std::string_view path) const;
 
 private:
-    bool Start(const std::filesystem::path& root, NginxConnections connections);
-    bool WaitUntilAccepting();
-    void WriteConfiguration(const std::filesystem::path& root, NginxConnections connections) const;
+    bool PortsAvailable(const NginxSetup& setup);
+    bool Start(const std::filesystem::path& root, const NginxSetup& setup);
+    bool WaitUntilAccepting(const NginxSetup& setup);
+    void WriteConfiguration(const std::filesystem::path& root, const NginxSetup& setup) const;
 
     const std::string m_address;
     // Configuration, logs and pid file; declared before the process so that
