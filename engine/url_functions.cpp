@@ -1,10 +1,14 @@
-// URL and path cutting, written once for byte and wide text.
+// URL and path cutting, written once for byte and wide text, and the request
+// target of a web address.
 #include "engine/url_functions.h"
 
 #include <algorithm>
+#include <charconv>
 #include <vector>
 
 namespace {
+
+constexpr std::string_view kHttpsScheme = "https://";
 
 template <typename Char>
 std::basic_string_view<Char> WithoutHttpScheme(std::basic_string_view<Char> text) {
@@ -26,7 +30,8 @@ std::basic_string<Char> Folder(std::basic_string_view<Char> text) {
     if (separator == std::basic_string_view<Char>::npos) return std::basic_string<Char>(text);
     std::basic_string<Char> folder(text.substr(0, separator + 1));
     constexpr Char kBare[] = {'h', 't', 't', 'p', ':', '/', '/', 0};
-    if (folder == kBare) {
+    constexpr Char kBareSecure[] = {'h', 't', 't', 'p', 's', ':', '/', '/', 0};
+    if (folder == kBare || folder == kBareSecure) {
         folder = text;
         folder += Char('/');
     }
@@ -39,7 +44,40 @@ std::basic_string<Char> Host(std::basic_string_view<Char> text) {
     return std::basic_string<Char>(text.substr(0, text.find(Char('/'))));
 }
 
+// A port written after a host: 1 to 65535 in decimal digits only.
+bool ReadPort(std::string_view text, unsigned short& port) {
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value == 0 || value > 65535) {
+        return false;
+    }
+    port = static_cast<unsigned short>(value);
+    return true;
+}
+
+WebRequestTarget SecureRequestTarget(std::string_view address) {
+    if (address.starts_with(kHttpsScheme)) address.remove_prefix(kHttpsScheme.size());
+    const std::size_t slash = address.find('/');
+    WebRequestTarget target;
+    target.secure = true;
+    target.host = std::string(address.substr(0, slash));
+    target.path = slash == std::string_view::npos ? "/" : std::string(address.substr(slash));
+    target.connectHost = target.host;
+    target.port = kHttpsPort;
+    const std::size_t colon = target.host.rfind(':');
+    if (colon == std::string::npos) return target;
+    // "host:" names the default port, as in any URL.
+    const std::string_view portText = std::string_view(target.host).substr(colon + 1);
+    if (portText.empty() || ReadPort(portText, target.port)) target.connectHost.resize(colon);
+    return target;
+}
+
 }  // namespace
+
+bool IsWebLink(std::string_view value, HttpsLinks https) {
+    return value.starts_with("http:") ||
+           (https == HttpsLinks::kChecked && value.starts_with("https:"));
+}
 
 std::string GetUrlFolder(std::string_view text) { return Folder(text); }
 std::wstring GetUrlFolderW(std::wstring_view text) { return Folder(text); }
@@ -167,4 +205,21 @@ std::size_t QueryOrFragmentStart(std::string_view value) {
     std::size_t i = 0;
     while (i < value.size() && value[i] != '?' && value[i] != '#') ++i;
     return i;
+}
+
+std::string GetUrlOrigin(std::string_view text) {
+    if (!text.starts_with(kHttpsScheme)) return "http://" + GetUrlHost(text);
+    const std::string_view rest = text.substr(kHttpsScheme.size());
+    return std::string(kHttpsScheme) + std::string(rest.substr(0, rest.find('/')));
+}
+
+WebRequestTarget RequestTargetOf(std::string_view address, HttpsLinks https) {
+    if (https == HttpsLinks::kChecked && address.starts_with("https:")) {
+        return SecureRequestTarget(address);
+    }
+    WebRequestTarget target;
+    target.host = GetUrlHost(address);
+    target.connectHost = target.host;
+    target.path = GetUrlRequestPath(address);
+    return target;
 }

@@ -8,8 +8,17 @@
 #include <string>
 #include <string_view>
 
+// Whether "https:" addresses are web links to check, or links to ignore as
+// in a build without TLS. Ignored, every address is requested as plain http.
+enum class HttpsLinks { kIgnored, kChecked };
+
+// True for a link value that names a web address: it begins with "http:",
+// or with "https:" when https links are checked.
+[[nodiscard]] bool IsWebLink(std::string_view value, HttpsLinks https);
+
 // The text up to and including its last "/" or backslash; the text itself
-// when it has neither. A result of exactly "http://" becomes text + "/".
+// when it has neither. A result of exactly "http://" or "https://" becomes
+// text + "/".
 [[nodiscard]] std::string GetUrlFolder(std::string_view text);
 [[nodiscard]] std::wstring GetUrlFolderW(std::wstring_view text);
 
@@ -21,6 +30,37 @@
 // The text without a leading "http://", from its first "/" on; "/" when it
 // has none. Query and fragment stay.
 [[nodiscard]] std::string GetUrlRequestPath(std::string_view text);
+
+// Scheme and host of a web address, what a root-relative link is joined to:
+// "https://" and the host for a text that begins with "https://", else
+// "http://" and GetUrlHost of the text.
+[[nodiscard]] std::string GetUrlOrigin(std::string_view text);
+
+// Plain requests always go to this port; a port written in an http address
+// stays part of the host text, which then does not resolve.
+inline constexpr unsigned short kHttpPort = 80;
+inline constexpr unsigned short kHttpsPort = 443;
+
+// Where a request for a web address goes and what it asks for.
+struct WebRequestTarget {
+    // Over TLS: an "https:" address while https links are checked.
+    bool secure = false;
+    // The host as the address writes it, a port included: the Host header.
+    std::string host;
+    // The host to connect to. Over TLS the host without its port; over
+    // plain http the whole host text, in which a port stays (and then does
+    // not resolve: plain requests always go to port 80).
+    std::string connectHost;
+    unsigned short port = kHttpPort;
+    // The request line's path: from the first "/" after the host on, "/"
+    // when there is none.
+    std::string path;
+};
+
+// The request target of address. An https address goes to port 443, or to
+// the port its host names (1 to 65535); a port that is not one stays part
+// of the host to connect to, which then does not resolve.
+[[nodiscard]] WebRequestTarget RequestTargetOf(std::string_view address, HttpsLinks https);
 
 // The text after its last "/" or backslash; the text itself when it has neither.
 [[nodiscard]] std::wstring GetUrlFileNameW(std::wstring_view text);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 TEST(GetUrlFolder, KeepsTextUpToTheLastSeparator) {
     EXPECT_EQ(GetUrlFolder("http://server/a/b.html"), "http://server/a/");
     EXPECT_EQ(GetUrlFolder("http://server/"), "http://server/");
@@ -14,7 +16,7 @@ TEST(GetUrlFolder, KeepsTextUpToTheLastSeparator) {
 TEST(GetUrlFolder, BareServerGetsItsSlash) {
     EXPECT_EQ(GetUrlFolder("http://server"), "http://server/");
     EXPECT_EQ(GetUrlFolder("http://"), "http:///");
-    EXPECT_EQ(GetUrlFolder("https://server"), "https://");
+    EXPECT_EQ(GetUrlFolder("https://server"), "https://server/");
 }
 
 TEST(GetUrlFolderW, CutsLocalPathsAtEitherSeparator) {
@@ -79,4 +81,33 @@ TEST(NormaliseWebAddress, DropsTheFragmentAndTheDotSegmentsOfThePathOnly) {
     EXPECT_EQ(NormaliseWebAddress("http://s"), "http://s");
     EXPECT_EQ(NormaliseWebAddress("http://s/dir/page.html?a=1&b=2"),
               "http://s/dir/page.html?a=1&b=2");
+}
+
+TEST(RequestTargetOf, HttpsAddressesGoToTheirPortOnlyWhileHttpsLinksAreChecked) {
+    const auto target = [](std::string_view address, HttpsLinks https) {
+        const WebRequestTarget t = RequestTargetOf(address, https);
+        return std::make_tuple(t.secure, t.host, t.connectHost, t.port, t.path);
+    };
+    constexpr HttpsLinks kOn = HttpsLinks::kChecked;
+    EXPECT_EQ(target("https://server/a b?q#f", kOn),
+              std::make_tuple(true, "server", "server", 443, "/a b?q#f"));
+    EXPECT_EQ(target("https://server:8443", kOn),
+              std::make_tuple(true, "server:8443", "server", 8443, "/"));
+    EXPECT_EQ(target("https://server:/x", kOn),
+              std::make_tuple(true, "server:", "server", 443, "/x"));
+    // Not a port: the host text stays whole and does not resolve.
+    for (const char* host : {"server:0", "server:65536", "server:8x", "server:-1"}) {
+        EXPECT_EQ(target(std::string("https://") + host + "/", kOn),
+                  std::make_tuple(true, host, host, 443, "/"));
+    }
+    // Plain http keeps its port in the host and always goes to port 80.
+    EXPECT_EQ(target("http://server:8080/a", kOn),
+              std::make_tuple(false, "server:8080", "server:8080", 80, "/a"));
+    EXPECT_EQ(target("https://server/a", HttpsLinks::kIgnored),
+              std::make_tuple(false, "https:", "https:", 80, "//server/a"));
+}
+
+TEST(GetUrlOrigin, KeepsTheSchemeOfTheAddress) {
+    EXPECT_EQ(GetUrlOrigin("https://server:8443/dir/"), "https://server:8443");
+    EXPECT_EQ(GetUrlOrigin("http://server/dir/"), "http://server");
 }

@@ -24,6 +24,8 @@ namespace {
 
 template <typename Char>
 constexpr Char kHttp[] = {'h', 't', 't', 'p', ':', '/', '/', 0};
+template <typename Char>
+constexpr Char kHttps[] = {'h', 't', 't', 'p', 's', ':', '/', '/', 0};
 
 template <typename Char>
 bool IsSeparator(Char c) {
@@ -38,14 +40,16 @@ using View = std::basic_string_view<Char>;
 template <typename Char>
 void CheckFolder(View<Char> text, const std::basic_string<Char>& folder) {
     const View<Char> http(kHttp<Char>);
+    const View<Char> https(kHttps<Char>);
     if (folder.size() == text.size() + 1 && folder.back() == Char('/')) {
         FUZZ_CHECK(View<Char>(folder).substr(0, text.size()) == text);
-        FUZZ_CHECK(text.starts_with(http));
-        for (std::size_t i = http.size(); i < text.size(); ++i) FUZZ_CHECK(!IsSeparator(text[i]));
+        const View<Char> scheme = text.starts_with(https) ? https : http;
+        FUZZ_CHECK(text.starts_with(scheme));
+        for (std::size_t i = scheme.size(); i < text.size(); ++i) FUZZ_CHECK(!IsSeparator(text[i]));
         return;
     }
     FUZZ_CHECK(text.starts_with(folder));
-    FUZZ_CHECK(folder != http);
+    FUZZ_CHECK(folder != http && folder != https);
     const View<Char> rest = text.substr(folder.size());
     for (Char c : rest) FUZZ_CHECK(!IsSeparator(c));
     if (folder.size() < text.size()) FUZZ_CHECK(!folder.empty() && IsSeparator(folder.back()));
@@ -87,6 +91,39 @@ void CheckByteFunctions(std::string_view text) {
     FUZZ_CHECK(GetUrlFolderW(wide) == Widen(folder));
     FUZZ_CHECK(GetUrlHostW(wide) == Widen(host));
     CheckFileName<wchar_t>(wide, GetUrlFileNameW(wide));
+}
+
+// Where a request goes: plain http as the host and path functions say,
+// whatever the https option; an https address, while https links are
+// checked, split into host and path without losing a byte, its port (if it
+// names one) cut from the host to connect to.
+void CheckRequestTarget(std::string_view text) {
+    for (const HttpsLinks https : {HttpsLinks::kIgnored, HttpsLinks::kChecked}) {
+        const WebRequestTarget target = RequestTargetOf(text, https);
+        const bool secure = https == HttpsLinks::kChecked && text.starts_with("https:");
+        FUZZ_CHECK(target.secure == secure);
+        if (!secure) {
+            FUZZ_CHECK(target.host == GetUrlHost(text) && target.connectHost == target.host);
+            FUZZ_CHECK(target.path == GetUrlRequestPath(text) && target.port == kHttpPort);
+            continue;
+        }
+        const std::string_view rest = text.starts_with("https://") ? text.substr(8) : text;
+        FUZZ_CHECK(target.host + (target.host.size() == rest.size() ? "" : target.path) == rest);
+        FUZZ_CHECK(target.path.starts_with('/'));
+        FUZZ_CHECK(target.host.starts_with(target.connectHost));
+        if (target.connectHost == target.host) {
+            FUZZ_CHECK(target.port == kHttpsPort);
+        } else {
+            // ":" and the port's digits, or ":" alone for the default port.
+            const std::string digits = target.host.substr(target.connectHost.size() + 1);
+            FUZZ_CHECK(target.host[target.connectHost.size()] == ':');
+            FUZZ_CHECK(digits.find_first_not_of("0123456789") == std::string::npos);
+            const std::size_t first = digits.find_first_not_of('0');
+            FUZZ_CHECK(digits.empty() ? target.port == kHttpsPort
+                                      : first != std::string::npos &&
+                                            digits.substr(first) == std::to_string(target.port));
+        }
+    }
 }
 
 // Wide text with characters beyond the byte range: two input bytes each.
@@ -238,6 +275,7 @@ void CheckClassifiers(std::string_view value, const std::string& base) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     CheckByteFunctions(input);
+    CheckRequestTarget(input);
     CheckWideFunctions(WideFromPairs(input));
     // The input up to its first line feed is the base, the rest the link.
     const std::size_t split = input.find('\n');
