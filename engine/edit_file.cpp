@@ -111,13 +111,19 @@ bool DownloadForEditing(const std::wstring& pageAddress, OutputFile& file,
                         const EditFileServices& services) {
     std::string address = Narrow(pageAddress);
     if (address.size() > kMaxAddressLength + 1) address.resize(kMaxAddressLength + 1);
-    FirstBlockResult result = FetchFirstBlock(address, kEditFirstRead, kEditFirstTimeoutMs);
+    // Only pages the scan reached are downloaded, and an https page was
+    // reached only while https links were checked.
+    FirstBlockResult result =
+        FetchFirstBlock(address, kEditFirstRead, kEditFirstTimeoutMs, HttpsLinks::kChecked);
     switch (result.outcome) {
         case FetchOutcome::kNoSocket:
             ShowError(services, kCantCreateSocketText);
             return false;
         case FetchOutcome::kNoConnection:
             ShowError(services, kCantConnectToHostText);
+            return false;
+        case FetchOutcome::kNoSecureChannel:
+            ShowError(services, Widen(result.failure));
             return false;
         case FetchOutcome::kNoResponse:
             return true;
@@ -141,7 +147,7 @@ void EditFileAtLocation(const std::optional<std::wstring>& location, const ScanO
         return;
     }
     const ParsedLocation parsed = ParseLocation(*location);
-    const bool webPage = parsed.page.starts_with(L"http:");
+    const bool webPage = IsWebLink(Narrow(parsed.page), HttpsLinksOf(options));
     TemporaryPageCopy copy;
     std::wstring file = parsed.page;
     if (webPage) {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "engine/url_functions.h"
+#include "engine/tls_client_socket.h"
 
 namespace {
 
@@ -263,6 +263,14 @@ bool CClientSocket::Connect(unsigned short port, const char* host) {
     return m_socket != kInvalidSocket && ConnectTcpSocket(m_socket, port, host);
 }
 
+bool CClientSocket::StartSession(const WebRequestTarget& target, int timeoutMs,
+                                 std::string* failure) {
+    (void)target;
+    (void)timeoutMs;
+    (void)failure;
+    return true;
+}
+
 long CClientSocket::Send(const char* data, std::size_t length) {
     if (m_socket == kInvalidSocket) return -1;
     return SendOnSocket(m_socket, data, length);
@@ -280,22 +288,27 @@ void CClientSocket::Close() {
     m_socket = kInvalidSocket;
 }
 
-FirstBlockResult FetchFirstBlock(std::string_view address, std::size_t firstReadSize,
-                                 int timeoutMs) {
+FirstBlockResult FetchFirstBlock(std::string_view address, std::size_t firstReadSize, int timeoutMs,
+                                 HttpsLinks https) {
     // The address is a C string to the request: nothing after a zero byte.
     address = address.substr(0, address.find('\0'));
-    const std::string host = GetUrlHost(address);
+    const WebRequestTarget target = RequestTargetOf(address, https);
     FirstBlockResult result;
-    auto socket = std::make_unique<CClientSocket>();
+    std::unique_ptr<CClientSocket> socket =
+        target.secure ? MakeTlsClientSocket() : std::make_unique<CClientSocket>();
     if (!socket->Create()) {
         result.outcome = FetchOutcome::kNoSocket;
         return result;
     }
-    if (!socket->Connect(kHttpPort, host.c_str())) {
+    if (!socket->Connect(target.port, target.connectHost.c_str())) {
         result.outcome = FetchOutcome::kNoConnection;
         return result;
     }
-    SendWhole(*socket, FormatGetRequest(RequestTarget(GetUrlRequestPath(address)), host));
+    if (!socket->StartSession(target, timeoutMs, &result.failure)) {
+        result.outcome = FetchOutcome::kNoSecureChannel;
+        return result;
+    }
+    SendWhole(*socket, FormatGetRequest(RequestTarget(target.path), target.host));
     std::string block(firstReadSize + 1, '\0');
     const std::size_t count =
         std::min(socket->Receive(block.data(), firstReadSize, timeoutMs), firstReadSize);

@@ -1,7 +1,8 @@
-// The HTTP/1.1 client: one GET exchange per CClientSocket, always to port
-// 80, the first block of the response, its status text and, for text
-// responses, the body (chunked or not). Each exchange owns its socket and
-// buffers, so any thread may run one.
+// The HTTP/1.1 client: one GET exchange per CClientSocket, to port 80 over
+// plain TCP or, for https addresses while https links are checked, over TLS;
+// the first block of the response, its status text and, for text responses,
+// the body (chunked or not). Each exchange owns its socket and buffers, so
+// any thread may run one.
 #pragma once
 
 #include <chrono>
@@ -10,11 +11,12 @@
 #include <string>
 #include <string_view>
 
+#include "engine/url_functions.h"
 #include "platform/socket.h"
 
 // One TCP client socket for one exchange; closed by Close or the destructor.
-// The operations are virtual so that tests can feed a response in reads of
-// their choosing.
+// The operations are virtual so that a TLS connection can run over the
+// socket, and so that tests can feed a response in reads of their choosing.
 class CClientSocket {
 public:
     CClientSocket() = default;
@@ -26,6 +28,11 @@ public:
     [[nodiscard]] virtual bool Create();
     // Connects to host (a name or a dotted IPv4 address) at port.
     [[nodiscard]] virtual bool Connect(unsigned short port, const char* host);
+    // Makes the connected socket ready to carry requests to target, within
+    // timeoutMs: nothing to do over plain TCP. False, with the row's state
+    // text in *failure, when it cannot be made ready.
+    [[nodiscard]] virtual bool StartSession(const WebRequestTarget& target, int timeoutMs,
+                                            std::string* failure);
     // One send of length bytes; bytes sent or -1.
     virtual long Send(const char* data, std::size_t length);
     // Waits up to timeoutMs for data and reads at most size bytes. Returns
@@ -34,11 +41,14 @@ public:
     [[nodiscard]] virtual std::size_t Receive(char* buffer, std::size_t size, int timeoutMs);
     virtual void Close();
 
+protected:
+    [[nodiscard]] SocketHandle Handle() const { return m_socket; }
+
 private:
     SocketHandle m_socket = kInvalidSocket;
 };
 
-enum class FetchOutcome { kNoSocket, kNoConnection, kNoResponse, kFirstBlock };
+enum class FetchOutcome { kNoSocket, kNoConnection, kNoSecureChannel, kNoResponse, kFirstBlock };
 
 // What the first part of an exchange yields: the outcome and, with
 // kFirstBlock, the first block's bytes and the still-open socket (null with
@@ -46,12 +56,10 @@ enum class FetchOutcome { kNoSocket, kNoConnection, kNoResponse, kFirstBlock };
 struct FirstBlockResult {
     FetchOutcome outcome = FetchOutcome::kNoSocket;
     std::string firstBlock;
+    // With kNoSecureChannel, why: "Certificate error: ..." or "TLS error: ...".
+    std::string failure;
     std::unique_ptr<CClientSocket> socket;
 };
-
-// Requests always go to this port; a port written in an address stays part
-// of the host text, which then does not resolve.
-inline constexpr unsigned short kHttpPort = 80;
 
 // First-read sizes and time-outs of the three callers.
 inline constexpr std::size_t kPageFirstRead = 1000;
@@ -79,10 +87,12 @@ struct BodyLimits {
     std::chrono::milliseconds maxReadTime{60000};
 };
 
-// Connects to port 80 of the address's host, sends the GET request and
-// reads the first block.
+// Connects to the address's request target (RequestTargetOf), over TLS for
+// an https address while https links are checked, sends the GET request and
+// reads the first block. The TLS handshake is bounded by timeoutMs as well.
 [[nodiscard]] FirstBlockResult FetchFirstBlock(std::string_view address, std::size_t firstReadSize,
-                                               int timeoutMs);
+                                               int timeoutMs,
+                                               HttpsLinks https = HttpsLinks::kIgnored);
 
 // The first block as every header test reads it: zero-terminated text, so
 // nothing after a zero byte counts.

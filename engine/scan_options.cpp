@@ -9,6 +9,7 @@ ScanOptions& ScanOptions::operator=(const ScanOptions& other) {
     useExternalEditor = other.useExternalEditor.load();
     editorCommand = other.editorCommand;
     scanPageOnly = other.scanPageOnly.load();
+    checkHttpsLinks = other.checkHttpsLinks.load();
     return *this;
 }
 
@@ -16,5 +17,5 @@ bool operator==(const ScanOptions& a, const ScanOptions& b) {
     return a.checkImages == b.checkImages && a.checkAllTags == b.checkAllTags &&
            a.checkExternalUrls == b.checkExternalUrls &&
            a.useExternalEditor == b.useExternalEditor && a.editorCommand == b.editorCommand &&
-           a.scanPageOnly == b.scanPageOnly;
+           a.scanPageOnly == b.scanPageOnly && a.checkHttpsLinks == b.checkHttpsLinks;
 }

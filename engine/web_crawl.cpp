@@ -2,6 +2,8 @@
 // share (the table, the visited list, the queue) has its own locks.
 #include "engine/web_crawl.h"
 
+#include <optional>
+
 #include "engine/http_client.h"
 #include "engine/link_extraction.h"
 #include "engine/main_window_record.h"
@@ -9,6 +11,7 @@
 #include "engine/scan_control.h"
 #include "engine/scan_state.h"
 #include "engine/text_limits.h"
+#include "engine/tls_client_socket.h"
 #include "engine/url_functions.h"
 #include "platform/text_codec.h"
 
@@ -36,28 +39,46 @@ std::string_view RedirectTarget(std::string_view firstBlock) {
     return rest.substr(0, lineEnd);
 }
 
-// The state of a failed exchange, or null when a first block arrived.
-const char* ConnectionErrorState(FetchOutcome outcome) {
-    switch (outcome) {
+// The state of a failed exchange; nothing when a first block arrived.
+std::optional<std::string> FailedExchangeState(const FirstBlockResult& result) {
+    switch (result.outcome) {
         case FetchOutcome::kNoSocket:
             return kNoSocketState;
         case FetchOutcome::kNoConnection:
             return kNoConnectionState;
+        case FetchOutcome::kNoSecureChannel:
+            return CutState(result.failure);
         case FetchOutcome::kNoResponse:
             return kNoResponseState;
         case FetchOutcome::kFirstBlock:
             break;
     }
-    return nullptr;
+    return std::nullopt;
 }
+
+// A TLS record (a handshake or an alert, version 3.x) where a status line
+// should be: the server expects TLS on this port. Its bytes would make no
+// status text.
+bool IsTlsRecord(std::string_view firstBlock) {
+    return firstBlock.size() >= 3 && (firstBlock[0] == '\x15' || firstBlock[0] == '\x16') &&
+           firstBlock[1] == '\x03' && static_cast<unsigned char>(firstBlock[2]) <= 4;
+}
+
+// The status text, or why there is none from a server that speaks TLS.
+std::string ResponseStatusText(std::string_view firstBlock) {
+    if (IsTlsRecord(firstBlock)) return kTlsAnswerToPlainRequestState;
+    return StatusTextOf(firstBlock);
+}
+
+HttpsLinks CurrentHttpsLinks() { return HttpsLinksOf(mainWindow->Options()); }
 
 // One request for the status line only; the row's state.
 std::string ExternalLinkState(const std::string& address) {
     MarkUrlVisited(address);
     const FirstBlockResult result =
-        FetchFirstBlock(address, kExternalFirstRead, kExternalFirstTimeoutMs);
-    if (const char* error = ConnectionErrorState(result.outcome)) return error;
-    return CutState(StatusTextOf(result.firstBlock));
+        FetchFirstBlock(address, kExternalFirstRead, kExternalFirstTimeoutMs, CurrentHttpsLinks());
+    if (std::optional<std::string> error = FailedExchangeState(result)) return *std::move(error);
+    return CutState(ResponseStatusText(result.firstBlock));
 }
 
 // Shared start of CheckExternalLink: false when the check does not run.
@@ -72,7 +93,7 @@ bool BeginExternalCheck(const std::string& address) {
 }  // namespace
 
 std::string PageStateText(std::string_view firstBlock) {
-    std::string state = StatusTextOf(firstBlock);
+    std::string state = ResponseStatusText(firstBlock);
     if (state.find("301") != std::string::npos) {
         const std::string_view target = RedirectTarget(firstBlock);
         if (!target.empty()) state.append(" => ").append(target);
@@ -84,9 +105,10 @@ void FetchPage(const std::string& address, const std::string& location) {
     ScanState& scan = TheScanState();
     if (!scan.scanRunning) return;
     ShowCheckingStatus(address);
-    FirstBlockResult result = FetchFirstBlock(address, kPageFirstRead, kPageFirstTimeoutMs);
-    if (const char* error = ConnectionErrorState(result.outcome)) {
-        AddWebResult(address, error, location);
+    FirstBlockResult result =
+        FetchFirstBlock(address, kPageFirstRead, kPageFirstTimeoutMs, CurrentHttpsLinks());
+    if (const std::optional<std::string> error = FailedExchangeState(result)) {
+        AddWebResult(address, *error, location);
         return;
     }
     const std::string state = PageStateText(result.firstBlock);

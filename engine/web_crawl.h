@@ -13,6 +13,9 @@ inline constexpr std::size_t kMaxStateLength = 255;
 inline constexpr char kNoSocketState[] = "Connection error. Can't create socket.";
 inline constexpr char kNoConnectionState[] = "Connection error. Can't connect to the server.";
 inline constexpr char kNoResponseState[] = "Connection error. No response from server.";
+// A plain request answered in TLS: the server wants an https address.
+inline constexpr char kTlsAnswerToPlainRequestState[] =
+    "TLS error: the server answered in TLS, not plain HTTP";
 
 void FetchPage(const std::string& address, const std::string& location);
 
@@ -21,6 +24,7 @@ void FetchPage(const std::string& address, const std::string& location);
 void CheckExternalLink(const std::string& address, const std::string& location);
 void CheckExternalLink(const std::string& address, const std::wstring& location);
 
-// The State of a fetched page: the status text, and for a 301 the
-// " => " suffix with the Location header's value; at most 255 characters.
+// The State of a fetched page: the status text (or, from a server that
+// answers in TLS, kTlsAnswerToPlainRequestState), and for a 301 the " => "
+// suffix with the Location header's value; at most 255 characters.
 [[nodiscard]] std::string PageStateText(std::string_view firstBlock);
