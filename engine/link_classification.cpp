@@ -63,8 +63,8 @@ std::basic_string<Char> JoinWithoutDotSegments(std::basic_string<Char> front,
 
 }  // namespace
 
-LinkKind KindOfLink(std::string_view value) {
-    if (value.starts_with("http:")) return LinkKind::kAbsoluteWeb;
+LinkKind KindOfLink(std::string_view value, HttpsLinks https) {
+    if (IsWebLink(value, https)) return LinkKind::kAbsoluteWeb;
     if (IsIgnored(value)) return LinkKind::kIgnored;
     if (value.starts_with('/')) return LinkKind::kRootRelative;
     return LinkKind::kRelative;
@@ -72,7 +72,7 @@ LinkKind KindOfLink(std::string_view value) {
 
 std::string ResolveWebLink(std::string_view value, LinkKind kind, const std::string& base) {
     if (kind == LinkKind::kRootRelative) {
-        return NormaliseWebAddress("http://" + GetUrlHost(base) + std::string(value));
+        return NormaliseWebAddress(GetUrlOrigin(base) + std::string(value));
     }
     return NormaliseWebAddress(FolderOfBase(base) + std::string(value));
 }
@@ -115,7 +115,7 @@ LocalLinkPaths ResolveLocalLink(std::string_view value, LinkKind kind, const Loc
 void ClassifyWebLink(std::string_view rawValue, const std::string& location,
                      const std::string& base) {
     const std::string value = CleanLinkValue(rawValue);
-    const LinkKind kind = KindOfLink(value);
+    const LinkKind kind = KindOfLink(value, HttpsLinksOf(mainWindow->Options()));
     if (kind == LinkKind::kIgnored) return;
     if (kind != LinkKind::kAbsoluteWeb && LeadsNowhereToCheck(value, PageVariant::kWeb)) return;
     if (kind == LinkKind::kAbsoluteWeb) {
@@ -143,7 +143,7 @@ void ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
     // A local value runs to the next quote, which may be megabytes away. No
     // row shows more than this, and any path this long is too long to open.
     const std::string value = CleanLinkValue(rawValue.substr(0, kMaxRowTextLength));
-    const LinkKind kind = KindOfLink(value);
+    const LinkKind kind = KindOfLink(value, HttpsLinksOf(mainWindow->Options()));
     if (kind == LinkKind::kIgnored) return;
     if (kind != LinkKind::kAbsoluteWeb) {
         if (const std::optional<std::string> filePath = LocalFileUrlPath(value)) {

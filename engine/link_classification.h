@@ -8,16 +8,19 @@
 #include <string_view>
 
 #include "engine/local_scan.h"
+#include "engine/url_functions.h"
 
-// The kinds of link, decided by prefix tests in this order.
+// The kinds of link, decided by prefix tests in this order. "https:" links
+// are absolute web links when https links are checked, else ignored.
 enum class LinkKind { kAbsoluteWeb, kIgnored, kRootRelative, kRelative };
 
 inline constexpr wchar_t kAbsoluteSkippedState[] = L"Absolute URL - skipped";
 
-[[nodiscard]] LinkKind KindOfLink(std::string_view value);
+[[nodiscard]] LinkKind KindOfLink(std::string_view value, HttpsLinks https = HttpsLinks::kIgnored);
 
 // The URL a relative or root-relative web link resolves to against base:
-// joined to the base's host or folder, then without fragment and dot segments.
+// joined to the base's origin (scheme and host) or folder, then without
+// fragment and dot segments.
 [[nodiscard]] std::string ResolveWebLink(std::string_view value, LinkKind kind,
                                          const std::string& base);
 // The paths a relative or root-relative local link resolves to against base:
@@ -26,7 +29,9 @@ inline constexpr wchar_t kAbsoluteSkippedState[] = L"Absolute URL - skipped";
                                               const LocalPath& base);
 
 // Both classifiers first read the value as a browser would (CleanLinkValue)
-// and pass over values that lead nowhere a check can go.
+// and pass over values that lead nowhere a check can go. Both read the https
+// option as they classify, so a change made during a scan applies to the
+// pages handled after it.
 void ClassifyWebLink(std::string_view value, const std::string& location, const std::string& base);
 void ClassifyLocalLink(std::string_view value, const std::wstring& location, const LocalPath& base);
 // The same for a base known only by its text, given to the file system as a

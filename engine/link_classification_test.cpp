@@ -17,6 +17,22 @@ TEST(LinkClassification, PrefixTestsAreExactAndCaseSensitive) {
     }
 }
 
+TEST(LinkClassification, HttpsLinksAreWebLinksOnlyWhileChecked) {
+    constexpr HttpsLinks kOn = HttpsLinks::kChecked;
+    EXPECT_EQ(KindOfLink("https://s/a.html", kOn), LinkKind::kAbsoluteWeb);
+    EXPECT_EQ(KindOfLink("https:a.html", kOn), LinkKind::kAbsoluteWeb);
+    EXPECT_EQ(KindOfLink("http://s/", kOn), LinkKind::kAbsoluteWeb);
+    EXPECT_EQ(KindOfLink("HTTPS://s/", kOn), LinkKind::kRelative);
+    EXPECT_EQ(KindOfLink("https://s/a.html", HttpsLinks::kIgnored), LinkKind::kIgnored);
+    // The links of an https page resolve to https, root-relative ones too.
+    const std::string base = "https://server:8443/dir/page.html";
+    EXPECT_EQ(ResolveWebLink("a.html", LinkKind::kRelative, base),
+              "https://server:8443/dir/a.html");
+    EXPECT_EQ(ResolveWebLink("/a.html", LinkKind::kRootRelative, base),
+              "https://server:8443/a.html");
+    EXPECT_EQ(ResolveWebLink("x", LinkKind::kRelative, "https://server"), "https://server/x");
+}
+
 TEST(LinkClassification, WebLinksResolveToOneTextPerPage) {
     const std::string base = "http://server/dir/";
     EXPECT_EQ(ResolveWebLink("a.html", LinkKind::kRelative, base), "http://server/dir/a.html");

@@ -1,8 +1,9 @@
-// The URL functions and the link classifiers over any text. The cutting
-// functions give a prefix, a suffix or a joining of their inputs as their
-// rule says, and the byte and wide versions agree; dot segments and
-// fragments go and nothing else changes; a web and a local page resolve a
-// link alike; and each classifier hands a link on as its kind says.
+// The URL functions and the link classifiers over any text, with https
+// links ignored and checked. The cutting functions give a prefix, a suffix
+// or a joining of their inputs as their rule says, and the byte and wide
+// versions agree; dot segments and fragments go and nothing else changes; a
+// web and a local page resolve a link alike; and each classifier hands a
+// link on as its kind says.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -142,8 +143,9 @@ void CheckWideFunctions(std::wstring_view text) {
     CheckFileName(text, GetUrlFileNameW(text));
 }
 
-LinkKind PlainKind(std::string_view value) {
+LinkKind PlainKind(std::string_view value, HttpsLinks https) {
     if (value.starts_with("http:")) return LinkKind::kAbsoluteWeb;
+    if (https == HttpsLinks::kChecked && value.starts_with("https:")) return LinkKind::kAbsoluteWeb;
     for (std::string_view ignored : {"https:", "mailto:", "javascript:"}) {
         if (value.starts_with(ignored)) return LinkKind::kIgnored;
     }
@@ -189,19 +191,23 @@ void CheckNormalisedAddress(std::string_view address) {
     if (kept.find("/.") == std::string_view::npos) FUZZ_CHECK(result == kept);
 }
 
-// A link resolves by joining the host or folder of its base and the value,
-// then normalising. A local page joins alike, minus the scheme of a
-// root-relative result, and names the path by text and by bytes alike.
+// A link resolves by joining the origin or folder of its base and the value,
+// then normalising; a root-relative one keeps the scheme of an https base. A
+// local page (whose base is never an https address) joins alike, minus the
+// scheme of a root-relative result, and names the path by text and by bytes
+// alike.
 void CheckResolution(std::string_view value, const std::string& base) {
     const LinkKind kind = KindOfLink(value);
-    FUZZ_CHECK(kind == PlainKind(value));
+    FUZZ_CHECK(kind == PlainKind(value, HttpsLinks::kIgnored));
+    FUZZ_CHECK(KindOfLink(value, HttpsLinks::kChecked) == PlainKind(value, HttpsLinks::kChecked));
     if (kind != LinkKind::kRelative && kind != LinkKind::kRootRelative) return;
-    const std::string front = kind == LinkKind::kRootRelative ? "http://" + GetUrlHost(base)
+    const std::string front = kind == LinkKind::kRootRelative ? GetUrlOrigin(base)
                               : base.ends_with('/')           ? base
                                                               : GetUrlFolder(base);
     const std::string joined = front + std::string(value);
     FUZZ_CHECK(ResolveWebLink(value, kind, base) == NormaliseWebAddress(joined));
     CheckNormalisedAddress(joined);
+    if (base.starts_with("https://")) return;
     const LocalLinkPaths local = ResolveLocalLink(value, kind, LocalPath{Widen(base), base});
     // Text and bytes name the same path, one character per byte; a base
     // without bytes leaves the file system to be given the text.
@@ -227,15 +233,18 @@ HeadlessWindow& Window() {
 
 // The classifiers themselves, with no scan running: a web link that is to be
 // crawled lands in the queue as resolved, and nothing opens a connection or a
-// file; a local page's web link becomes its skipped row.
-void CheckClassifiers(std::string_view value, const std::string& base) {
+// file; a local page's web link becomes its skipped row. The https option is
+// read from the window.
+void CheckClassifiers(std::string_view value, const std::string& base, HttpsLinks https) {
+    HeadlessWindow& window = Window();
+    window.Options().checkHttpsLinks = https == HttpsLinks::kChecked;
     ScanState& scan = TheScanState();
     scan.scanRunning = false;
     scan.visitedUrls.Clear();
     scan.linkCheckQueue.clear();
     // Each classifier reads the value as a browser would before anything else.
     const std::string clean = CleanLinkValue(value);
-    const LinkKind kind = KindOfLink(clean);
+    const LinkKind kind = KindOfLink(clean, https);
     const bool leadsNowhere =
         kind != LinkKind::kAbsoluteWeb && LeadsNowhereToCheck(clean, PageVariant::kWeb);
     ClassifyWebLink(value, "page:7", base);
@@ -254,7 +263,6 @@ void CheckClassifiers(std::string_view value, const std::string& base) {
     }
     scan.linkCheckQueue.clear();
 
-    HeadlessWindow& window = Window();
     window.DeleteAllRows();
     scan.reportedLinks.Clear();
     window.Options().checkExternalUrls = 0;
@@ -286,6 +294,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckDotSegments(input);
     CheckNormalisedAddress(input);
     CheckResolution(value, base);
-    CheckClassifiers(value, base);
+    for (const HttpsLinks https : {HttpsLinks::kIgnored, HttpsLinks::kChecked}) {
+        CheckClassifiers(value, base, https);
+    }
     return 0;
 }
