@@ -1,6 +1,7 @@
 // Reading and writing conf01.dat. The first line is the format older readers
 // know; the exact-record line after it is written only when that line alone
-// would read back as something else than what was saved.
+// would read back as something else than what was saved, and the extra
+// options come last, on a line older readers pass over.
 #include "engine/configuration.h"
 
 #include <algorithm>
@@ -152,6 +153,42 @@ bool ParseExactRecordLine(std::string_view line, ScanOptions& options) {
     return true;
 }
 
+// "extra https=1": each option not at its default, by name; nothing when
+// every one is.
+std::string FormatExtraOptionsLine(const ScanOptions& options) {
+    if (options.checkHttpsLinks == ScanOptions{}.checkHttpsLinks) return {};
+    return std::string(kExtraOptionsMarker) + " https=" + std::to_string(options.checkHttpsLinks) +
+           "\r\n";
+}
+
+void ParseExtraOptionsLine(std::string_view line, ScanOptions& options) {
+    line = TrimTrailingSpace(line);
+    line.remove_prefix(kExtraOptionsMarker.size());
+    while (!line.empty()) {
+        line.remove_prefix(1);  // the blank before each item
+        const std::string_view item = line.substr(0, line.find(' '));
+        line.remove_prefix(item.size());
+        int value = 0;
+        if (item.starts_with("https=") && ParseExactInt(item.substr(6), value)) {
+            options.checkHttpsLinks = value;
+        }
+    }
+}
+
+bool IsExtraOptionsLine(std::string_view line) {
+    return line.starts_with(kExtraOptionsMarker) &&
+           line.substr(kExtraOptionsMarker.size()).starts_with(' ');
+}
+
+// True when the first line alone reads back as the six options it was
+// formatted from.
+bool FirstLineCarries(std::string_view firstLine, const ScanOptions& options) {
+    ScanOptions readBack;
+    ParseConfigurationLine(firstLine, readBack);
+    readBack.checkHttpsLinks = options.checkHttpsLinks.load();
+    return readBack == options;
+}
+
 // Creates folder and every missing folder above it; failures are ignored
 // (most of them already exist).
 void CreateFolderWithParents(const std::wstring& folder) {
@@ -234,10 +271,10 @@ void ParseConfigurationLine(std::string_view line, ScanOptions& options) {
 
 std::string FormatConfigurationText(const ScanOptions& options) {
     std::string text = FormatConfigurationLine(options);
-    ScanOptions readBack;
-    ParseConfigurationText(text, readBack);
-    if (!(readBack == options)) text += FormatExactRecordLine(options);
-    return text;
+    if (!FirstLineCarries(text.substr(0, kConfigurationLineLimit), options)) {
+        text += FormatExactRecordLine(options);
+    }
+    return text + FormatExtraOptionsLine(options);
 }
 
 void ParseConfigurationText(std::string_view text, ScanOptions& options) {
@@ -246,14 +283,23 @@ void ParseConfigurationText(std::string_view text, ScanOptions& options) {
         firstEnd == std::string_view::npos ? text : text.substr(0, firstEnd + 1);
     ParseConfigurationLine(firstLine.substr(0, kConfigurationLineLimit), options);
     if (firstEnd == std::string_view::npos) return;
-    std::string_view secondLine = text.substr(firstEnd + 1);
-    secondLine = secondLine.substr(0, secondLine.find('\n'));
+    std::string_view rest = text.substr(firstEnd + 1);
+    const std::string_view secondLine = rest.substr(0, rest.find('\n'));
     // The exact record counts only beside the very line it was written with:
     // a first line edited by hand, or rewritten by an older program, wins.
     ScanOptions exact;
     if (ParseExactRecordLine(secondLine, exact) &&
         TrimTrailingSpace(FormatConfigurationLine(exact)) == TrimTrailingSpace(firstLine)) {
         options = exact;
+    }
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        const std::string_view line = rest.substr(0, end);
+        if (IsExtraOptionsLine(line)) {
+            ParseExtraOptionsLine(line, options);
+            return;
+        }
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
     }
 }
 

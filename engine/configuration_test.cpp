@@ -13,11 +13,12 @@
 #include "platform/text_codec.h"
 #include "testing/temp_folder.h"
 
-// Failures show the six values rather than the object's bytes.
+// Failures show the values rather than the object's bytes.
 void PrintTo(const ScanOptions& options, std::ostream* out) {
     *out << "{" << options.checkImages << " " << options.checkAllTags << " \""
          << ToUtf8(options.editorCommand.substr(0, 60)) << "\" " << options.checkExternalUrls << " "
-         << options.useExternalEditor << " " << options.scanPageOnly << "}";
+         << options.useExternalEditor << " " << options.scanPageOnly << " https "
+         << options.checkHttpsLinks << "}";
 }
 
 namespace {
@@ -196,6 +197,30 @@ TEST_F(ConfigurationFile, ExactRecordCountsOnlyBesideItsOwnFirstLine) {
         Store(stored.substr(0, stored.find('\n') + 1) + second + "\r\r\n");
         EXPECT_EQ(Loaded(), Options(1, 0, L"? ed", 1, 1, 1)) << second;
     }
+}
+
+TEST_F(ConfigurationFile, HttpsGoesOnALineOfItsOwnAfterTheLinesOlderReadersRead) {
+    ScanOptions https = Options(0, 1, L"/opt/ed", 1, 0, 1);
+    https.checkHttpsLinks = 1;
+    SaveAfterLoad(https);
+    EXPECT_EQ(StoredBytes(), "0 1 /opt/ed 1 0 1\r\r\nextra https=1\r\r\n");
+    EXPECT_EQ(Loaded(), https);
+    https.editorCommand = L"C:\\My#Editor";
+    SaveAfterLoad(https);
+    EXPECT_EQ(StoredBytes(),
+              "0 1 C:\\My Editor 1 0 1\r\r\nexact 0 1 C:\\My#Editor 1 0 1\r\r\n"
+              "extra https=1\r\r\n");
+    EXPECT_EQ(Loaded(), https);
+    // A file of a build without the option leaves it clear; names a newer
+    // build may add, and damaged items, are passed over.
+    Store("0 1 vi 1 0 1\r\r\n");
+    EXPECT_EQ(Loaded().checkHttpsLinks, 0);
+    Store("0 1 vi 1 0 1\r\r\nextra fast=1 https=x  https=2 later=7\r\r\n");
+    EXPECT_EQ(Loaded(), [] {
+        ScanOptions expected = Options(0, 1, L"vi", 1, 0, 1);
+        expected.checkHttpsLinks = 2;
+        return expected;
+    }());
 }
 
 TEST_F(ConfigurationFile, SaveIntoAMissingFolderWritesNothing) {
