@@ -14,11 +14,12 @@ struct FlagOption {
     std::optional<int> CliOptionOverrides::*field;
 };
 
-constexpr std::array<FlagOption, 4> kFlagOptions = {{
+constexpr std::array<FlagOption, 5> kFlagOptions = {{
     {"images", &CliOptionOverrides::checkImages},
     {"all-tags", &CliOptionOverrides::checkAllTags},
     {"external", &CliOptionOverrides::checkExternalUrls},
     {"page-only", &CliOptionOverrides::scanPageOnly},
+    {"https", &CliOptionOverrides::checkHttpsLinks},
 }};
 
 std::optional<OutputFormat> FormatNamed(std::string_view name) {
@@ -145,6 +146,7 @@ void ApplyOverrides(const CliOptionOverrides& overrides, ScanOptions& options) {
     if (overrides.checkAllTags) options.checkAllTags = *overrides.checkAllTags;
     if (overrides.checkExternalUrls) options.checkExternalUrls = *overrides.checkExternalUrls;
     if (overrides.scanPageOnly) options.scanPageOnly = *overrides.scanPageOnly;
+    if (overrides.checkHttpsLinks) options.checkHttpsLinks = *overrides.checkHttpsLinks;
 }
 
 std::string_view HelpText() {
@@ -163,6 +165,10 @@ Options:
                                  HTTP instead of skipping them
   --page-only, --no-page-only    scan the start page only for links; the pages
                                  it reaches are checked but not scanned
+  --https, --no-https            check https links over TLS and crawl https
+                                 sites, as http ones (or ignore https links);
+                                 certificates are verified against the system's
+                                 trust store, or the CA bundle in SSL_CERT_FILE
   --format tsv|csv|json          output format (default tsv)
   --save FILE                    also save the results as CSV, as the window's
                                  "Save results..." does

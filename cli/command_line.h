@@ -20,6 +20,7 @@ struct CliOptionOverrides {
     std::optional<int> checkAllTags;
     std::optional<int> checkExternalUrls;
     std::optional<int> scanPageOnly;
+    std::optional<int> checkHttpsLinks;
 };
 
 struct CommandLine {

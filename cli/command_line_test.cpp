@@ -45,6 +45,9 @@ TEST(CommandLine, FlagPairsSetOverridesAndTheLastOneWins) {
     EXPECT_EQ(line.overrides.checkAllTags, 0);
     EXPECT_EQ(line.overrides.checkExternalUrls, 1);
     EXPECT_EQ(line.overrides.scanPageOnly, 1);
+    EXPECT_EQ(line.overrides.checkHttpsLinks, std::nullopt);
+    EXPECT_EQ(Parsed({"--https", "p"}).overrides.checkHttpsLinks, 1);
+    EXPECT_EQ(Parsed({"--https", "--no-https", "p"}).overrides.checkHttpsLinks, 0);
 }
 
 TEST(CommandLine, OptionsMayFollowThePath) {

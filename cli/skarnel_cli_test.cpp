@@ -14,6 +14,7 @@
 #include "testing/nginx_server.h"
 #include "testing/scripted_http_server.h"
 #include "testing/temp_folder.h"
+#include "testing/test_certificates.h"
 
 namespace {
 
@@ -359,13 +360,12 @@ std::vector<std::string> Lines(const std::string& text) {
 
 }  // namespace
 
-// The web crawl's workers finish in any order, so the rows are compared as a set.
-TEST(SkarnelCli, SampleSiteOverNginx) {
-    NginxServer nginx(LoopbackAddressForTest(), SKARNEL_SAMPLE_SITE);
-    SKIP_WITHOUT_PORT_80(nginx);
-    ASSERT_TRUE(nginx.IsListening()) << nginx.Failure();
-    CliProgram program;
-    const ProgramRun run = program.Run({nginx.Url("/index.html")});
+namespace {
+
+// The sample site crawled from site (the server's "http://a/" or
+// "https://a/"): its rows and totals. The workers finish in any order, so the
+// rows are compared as a set.
+void ExpectSampleSiteCrawl(const ProgramRun& run, const std::string& site) {
     EXPECT_EQ(run.status, 1) << run.error;
     std::vector<std::string> lines = Lines(run.output);
     ASSERT_FALSE(lines.empty());
@@ -373,10 +373,10 @@ TEST(SkarnelCli, SampleSiteOverNginx) {
     lines.pop_back();
     std::sort(lines.begin(), lines.end());
     const std::string refused = "Connection error. Can't connect to the server.";
-    const auto row = [&nginx](const std::string& link, const std::string& state,
-                              const std::string& location, const std::string& icon) {
-        const std::string url = link.starts_with("http:") ? link : nginx.Url("/" + link);
-        return url + "\t" + state + "\t" + nginx.Url("/" + location) + "\t" + icon;
+    const auto row = [&site](const std::string& link, const std::string& state,
+                             const std::string& location, const std::string& icon) {
+        const std::string url = link.starts_with("http:") ? link : site + link;
+        return url + "\t" + state + "\t" + site + location + "\t" + icon;
     };
     std::vector<std::string> expected = {
         row("index.html", "200 OK", "index.html", "ok"),
@@ -395,6 +395,61 @@ TEST(SkarnelCli, SampleSiteOverNginx) {
     };
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(lines, expected);
+}
+
+}  // namespace
+
+TEST(SkarnelCli, SampleSiteOverNginx) {
+    NginxServer nginx(LoopbackAddressForTest(), SKARNEL_SAMPLE_SITE);
+    SKIP_WITHOUT_PORT_80(nginx);
+    ASSERT_TRUE(nginx.IsListening()) << nginx.Failure();
+    CliProgram program;
+    ExpectSampleSiteCrawl(program.Run({nginx.Url("/index.html")}), nginx.Url("/"));
+}
+
+// The same site over TLS, its certificate issued by the test CA that
+// SSL_CERT_FILE names for the program, gives the same rows.
+TEST(SkarnelCli, SampleSiteOverNginxWithTls) {
+    const std::string address = LoopbackAddressForTest();
+    TempFolder certificates;
+    ServerCertificate certificate;
+    std::string error;
+    ASSERT_TRUE(MakeServerCertificate(certificates, "site", address, CertificateKind::kValid,
+                                      &certificate, &error))
+        << error;
+    NginxSetup setup;
+    setup.tls = NginxTls{certificate.certificate, certificate.key, "", ""};
+    NginxServer nginx(address, SKARNEL_SAMPLE_SITE, setup);
+    SKIP_WITHOUT_PORT_80(nginx);
+    ASSERT_TRUE(nginx.IsListening()) << nginx.Failure();
+    CliProgram program;
+    ExpectSampleSiteCrawl(program.Run({"--https", nginx.HttpsUrl("/index.html")}),
+                          nginx.HttpsUrl("/"));
+    // Without the option an https address is not spoken to over TLS.
+    const ProgramRun ignored = program.Run({"--no-https", nginx.HttpsUrl("/index.html")});
+    EXPECT_EQ(ignored.output,
+              nginx.HttpsUrl("/index.html") + "\tConnection error. Can't connect to the server.\t" +
+                  nginx.HttpsUrl("/index.html") + "\terror\nTotal links found: 1, errors: 1\n");
+}
+
+TEST(SkarnelCli, CtrlCDuringAStalledTlsHandshakeEndsAtOnce) {
+    ScriptedHttpServer server(LoopbackAddressForTest());
+    SKIP_WITHOUT_PORT_80(server);
+    server.SetDefaultResponse(NeverAnswer());
+    CliProgram program;
+    const std::string address = "https://" + server.Address() + ":80/";
+    program.Start({"--https", "--progress", address});
+    ASSERT_TRUE(program.WaitForError("Checking " + address + "...", 30s));
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (server.ConnectionsAccepted() == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_EQ(server.ConnectionsAccepted(), 1u);
+    program.Interrupt();
+    // The handshake in flight would wait ten seconds for its answer.
+    const ProgramRun run = program.Finish(5s);
+    EXPECT_EQ(run.status, 130) << run.error;
+    EXPECT_EQ(run.output, "Total links found: 0, errors: 0\n");
 }
 
 TEST(SkarnelCli, CtrlCDuringABusyCrawlEndsAtOnceWithEveryLineWhole) {
