@@ -35,6 +35,7 @@ inline constexpr int kIdEditorCommand = 1008;
 inline constexpr int kIdCheckExternalUrls = 1009;
 inline constexpr int kIdScanPageOnly = 1011;
 inline constexpr int kIdUseExternalEditor = 1012;
+inline constexpr int kIdCheckHttpsLinks = 1013;
 inline constexpr int kIdBrowseEditor = 1001;
 
 // Commands of the menu, the toolbar and the system menu.

@@ -65,12 +65,15 @@ DialogTemplate MakeMainDialog() {
     return main;
 }
 
+// The check boxes one below the other, 14 units apart; "Check https links"
+// joins the scan options above the editor's controls, which move down a row
+// with the group box and the buttons.
 DialogTemplate MakeOptionsDialog() {
     DialogTemplate options;
     options.id = kIdOptionsDialog;
     options.caption = L"Options";
     options.width = 186;
-    options.height = 147;
+    options.height = 161;
     options.controls = {
         {kIdCheckImages, ControlKind::kAutoCheckBox, L"Check images", {19, 16, 59, 10}, {}},
         {kIdCheckAllTags, ControlKind::kAutoCheckBox, L"Check all tags", {19, 30, 60, 10}, {}},
@@ -84,21 +87,26 @@ DialogTemplate MakeOptionsDialog() {
          L"Scan the specified page only",
          {19, 58, 107, 10},
          {}},
+        {kIdCheckHttpsLinks,
+         ControlKind::kAutoCheckBox,
+         L"Check https links",
+         {19, 72, 70, 10},
+         {}},
         {kIdUseExternalEditor,
          ControlKind::kAutoCheckBox,
          L"Use external editor",
-         {19, 72, 77, 10},
+         {19, 86, 77, 10},
          {}},
-        {kNoControlId, ControlKind::kStaticText, L"Editor:", {19, 89, 22, 8}, {}},
+        {kNoControlId, ControlKind::kStaticText, L"Editor:", {19, 103, 22, 8}, {}},
         {kIdEditorCommand,
          ControlKind::kEdit,
          L"",
-         {43, 87, 108, 14},
+         {43, 101, 108, 14},
          {.border = true, .autoHorizontalScroll = true}},
-        {kIdBrowseEditor, ControlKind::kPushButton, L"...", {154, 87, 22, 14}, {}},
-        {kNoControlId, ControlKind::kGroupBox, L"", {7, 3, 172, 115}, {}},
-        {kIdOk, ControlKind::kDefaultPushButton, L"OK", {7, 126, 50, 14}, {}},
-        {kIdCancel, ControlKind::kPushButton, L"Cancel", {129, 126, 50, 14}, {}},
+        {kIdBrowseEditor, ControlKind::kPushButton, L"...", {154, 101, 22, 14}, {}},
+        {kNoControlId, ControlKind::kGroupBox, L"", {7, 3, 172, 129}, {}},
+        {kIdOk, ControlKind::kDefaultPushButton, L"OK", {7, 140, 50, 14}, {}},
+        {kIdCancel, ControlKind::kPushButton, L"Cancel", {129, 140, 50, 14}, {}},
     };
     return options;
 }

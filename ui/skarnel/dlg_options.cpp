@@ -16,6 +16,7 @@ void CDlgOptions::SetValues(const ScanOptions& options) {
     m_checkExternalUrls = options.checkExternalUrls;
     m_useExternalEditor = options.useExternalEditor;
     m_scanPageOnly = options.scanPageOnly;
+    m_checkHttpsLinks = options.checkHttpsLinks;
 }
 
 void CDlgOptions::GetValues(ScanOptions& options) const {
@@ -25,6 +26,7 @@ void CDlgOptions::GetValues(ScanOptions& options) const {
     options.checkExternalUrls = m_checkExternalUrls;
     options.useExternalEditor = m_useExternalEditor;
     options.scanPageOnly = m_scanPageOnly;
+    options.checkHttpsLinks = m_checkHttpsLinks;
 }
 
 bool CDlgOptions::OnInitDialog() {
@@ -44,6 +46,7 @@ void CDlgOptions::DoDataExchange(bool save) {
     DdxCheck(save, kIdCheckExternalUrls, m_checkExternalUrls);
     DdxCheck(save, kIdUseExternalEditor, m_useExternalEditor);
     DdxCheck(save, kIdScanPageOnly, m_scanPageOnly);
+    DdxCheck(save, kIdCheckHttpsLinks, m_checkHttpsLinks);
 }
 
 void CDlgOptions::OnUseExternalEditor() {

@@ -1,6 +1,6 @@
-// The Options dialog: the six scan options on check boxes and the editor
-// field, exchanged with its own copy of the values. The caller fills the
-// copy, runs the dialog modally and takes the values back after OK.
+// The Options dialog: the scan options on check boxes and the editor field,
+// exchanged with its own copy of the values. The caller fills the copy, runs
+// the dialog modally and takes the values back after OK.
 // UI thread only.
 #pragma once
 
@@ -29,6 +29,7 @@ public:
     int m_checkExternalUrls = 0;
     int m_useExternalEditor = 0;
     int m_scanPageOnly = 0;
+    int m_checkHttpsLinks = 0;
 
 protected:
     bool OnInitDialog() override;

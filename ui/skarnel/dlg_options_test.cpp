@@ -39,8 +39,8 @@ struct OptionsDialogOnItsOwn : ::testing::Test {
 TEST_F(OptionsDialogOnItsOwn, ShowsTheDefaultsWithTheEditorControlsDisabled) {
     EXPECT_EQ(m_dialog.windowTitle(), QStringLiteral("Options"));
     EXPECT_TRUE(IsChecked(m_dialog, kIdCheckImages));
-    for (const int id :
-         {kIdCheckAllTags, kIdCheckExternalUrls, kIdScanPageOnly, kIdUseExternalEditor}) {
+    for (const int id : {kIdCheckAllTags, kIdCheckExternalUrls, kIdScanPageOnly, kIdCheckHttpsLinks,
+                         kIdUseExternalEditor}) {
         EXPECT_FALSE(IsChecked(m_dialog, id)) << id;
     }
     EXPECT_EQ(m_dialog.Item<QLineEdit>(kIdEditorCommand)->text(), QStringLiteral("notepad.exe"));
@@ -112,6 +112,26 @@ TEST_F(OptionsCommand, OpensWithTheFocusOnOkSoSpaceConfirmsWithoutTogglingABox) 
     EXPECT_TRUE(focusOnOk);
     EXPECT_EQ(m_window->Options(), ScanOptions{});
     EXPECT_EQ(ConfigurationText(), L"1 0 notepad.exe 0 0 0\r\r\n");
+}
+
+TEST_F(OptionsCommand, CheckHttpsLinksSitsBelowTheScanOptionsAndIsSaved) {
+    WhenModalDialogOpens([](QWidget* opened) {
+        auto* dialog = static_cast<CDialog*>(opened);
+        const auto* box = dialog->Item<QCheckBox>(kIdCheckHttpsLinks);
+        EXPECT_EQ(box->text(), QStringLiteral("Check https links"));
+        EXPECT_FALSE(box->isChecked());
+        EXPECT_GE(box->width(), box->sizeHint().width());
+        EXPECT_GT(box->y(), dialog->GetDlgItem(kIdScanPageOnly)->geometry().bottom());
+        EXPECT_LT(box->geometry().bottom(), dialog->GetDlgItem(kIdUseExternalEditor)->y());
+        // The dialog grew with it: the buttons are still inside.
+        EXPECT_LE(dialog->GetDlgItem(kIdOk)->geometry().bottom(),
+                  dialog->GetDlgItem(kIdOk)->parentWidget()->height());
+        Click(*dialog, kIdCheckHttpsLinks);
+        Click(*dialog, kIdOk);
+    });
+    m_window->MenuAction(kIdOptionsMenu)->trigger();
+    EXPECT_EQ(m_window->Options().checkHttpsLinks, 1);
+    EXPECT_EQ(ConfigurationText(), L"1 0 notepad.exe 0 0 0\r\r\nextra https=1\r\r\n");
 }
 
 TEST_F(OptionsCommand, CancelChangesNothingAndWritesNothing) {
