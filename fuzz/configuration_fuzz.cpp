@@ -1,6 +1,7 @@
 // The configuration file over any options and any file text. Options saved
 // and loaded back through a real file are the options saved, whatever the
-// editor command holds; any file text loads without fault, and what it
+// editor command holds, and the https option leaves what older builds read
+// as they would write it; any file text loads without fault, and what it
 // loads as saves and loads back the same again.
 #include <cstddef>
 #include <cstdint>
@@ -117,8 +118,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         saved.checkExternalUrls = FlagFrom(input);
         saved.useExternalEditor = FlagFrom(input);
         saved.scanPageOnly = FlagFrom(input);
+        saved.checkHttpsLinks = FlagFrom(input);
         saved.editorCommand = CommandFrom(input);
         FUZZ_CHECK(SavedAndLoaded(saved, throughFile) == saved);
+        // The https option only adds a line after the ones an older build
+        // reads: everything before it is what that build would write.
+        ScanOptions withoutHttps = saved;
+        withoutHttps.checkHttpsLinks = 0;
+        FUZZ_CHECK(
+            FormatConfigurationText(saved).starts_with(FormatConfigurationText(withoutHttps)));
         return 0;
     }
     // Any bytes as the file, as another program or a hand may have left it.
