@@ -165,10 +165,10 @@ Options:
                                  HTTP instead of skipping them
   --page-only, --no-page-only    scan the start page only for links; the pages
                                  it reaches are checked but not scanned
-  --https, --no-https            check https links over TLS and crawl https
-                                 sites, as http ones (or ignore https links);
-                                 certificates are verified against the system's
-                                 trust store, or the CA bundle in SSL_CERT_FILE
+  --https, --no-https            check https links and crawl https sites over
+                                 TLS as http ones are (or ignore https links);
+                                 certificates must chain to the system's trust
+                                 store, or to the CA bundle SSL_CERT_FILE names
   --format tsv|csv|json          output format (default tsv)
   --save FILE                    also save the results as CSV, as the window's
                                  "Save results..." does
