@@ -11,7 +11,6 @@
 #include "engine/scan_control.h"
 #include "engine/scan_state.h"
 #include "engine/text_limits.h"
-#include "engine/tls_client_socket.h"
 #include "engine/url_functions.h"
 #include "platform/text_codec.h"
 
