@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <thread>
 
 #include "engine/edit_file.h"
 #include "engine/http_client.h"
+#include "engine/scan_control.h"
 #include "engine/web_crawl.h"
 #include "platform/text_codec.h"
 #include "testing/nginx_server.h"
@@ -160,6 +162,26 @@ TEST_F(HttpsScan, LocalPageWithHttpsLinksReportsEachServersCertificateAndProtoco
     }
     EXPECT_EQ(Rows(), checked);
     EXPECT_EQ(m_window.StatusText(), L"Total links found: 8, errors: 5");
+}
+
+TEST_F(HttpsScan, StopDuringAStalledHandshakeEndsTheScanWithinTheHandshakesTimeOut) {
+    ScriptedHttpServer server(LoopbackAddressForTest());
+    SKIP_WITHOUT_PORT_80(server);
+    server.SetDefaultResponse(NeverAnswer());
+    const std::wstring address = Widen("https://" + server.Address() + ":80/");
+    const auto started = std::chrono::steady_clock::now();
+    Start(address);
+    while (server.ConnectionsAccepted() == 0 && std::chrono::steady_clock::now() < started + 30s) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_EQ(server.ConnectionsAccepted(), 1u);
+    StopScan();
+    EXPECT_EQ(m_window.StatusText(), L"Total links found: 0, errors: 0");
+    WaitForScanEnd();
+    EXPECT_LT(std::chrono::steady_clock::now() - started,
+              std::chrono::milliseconds(kPageFirstTimeoutMs) + 5s);
+    // The check in flight runs to its end, as every check past its start does.
+    EXPECT_EQ(Rows(), (RowList{{address, L"TLS error: handshake timed out", address}}));
 }
 
 TEST(HttpsExchange, StalledHandshakeEndsAtTheTimeOutAndTlsAnswersArePlainlyNamed) {
