@@ -196,7 +196,9 @@ TEST(HttpsExchange, StalledHandshakeEndsAtTheTimeOutAndTlsAnswersArePlainlyNamed
     const auto waited = std::chrono::steady_clock::now() - started;
     EXPECT_EQ(stalled.outcome, FetchOutcome::kNoSecureChannel);
     EXPECT_EQ(stalled.failure, "TLS error: handshake timed out");
-    EXPECT_GE(waited, 300ms);
+    // It waited for its time-out (give or take the timers' precision), and
+    // no longer.
+    EXPECT_GE(waited, 250ms);
     EXPECT_LT(waited, 3s);
 
     // A TLS alert in answer to a plain request.
