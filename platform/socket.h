@@ -25,6 +25,18 @@ inline constexpr SocketHandle kInvalidSocket = -1;
 // no address or the connection is refused or fails.
 [[nodiscard]] bool ConnectTcpSocket(SocketHandle socket, unsigned short port, const char* host);
 
+enum class ConnectStart { kConnected, kInProgress, kFailed };
+
+// Starts a connection to port of host (looked up as ConnectTcpSocket does)
+// on a socket made non-blocking: it is made at once, goes on in the
+// background (wait until the socket is writable, then FinishTcpConnect), or
+// failed. A caller can so bound the wait, and give it up at any moment.
+[[nodiscard]] ConnectStart StartTcpConnect(SocketHandle socket, unsigned short port,
+                                           const char* host);
+// After StartTcpConnect gave kInProgress and the socket became writable:
+// true when the connection was made.
+[[nodiscard]] bool FinishTcpConnect(SocketHandle socket);
+
 // One send call; a closed peer gives -1, never a signal. Returns the bytes
 // sent or -1.
 long SendOnSocket(SocketHandle socket, const char* data, std::size_t length);

@@ -66,6 +66,17 @@ Readiness WaitForEvent(SocketHandle socket, short event, Readiness ready, int ti
     }
 }
 
+// connect() to the address of a host that has been looked up; 0 or -1 with errno.
+int ConnectTo(SocketHandle socket, const in_addr& address, unsigned short port) {
+    const sockaddr_in remote = Ipv4Address(address, port);
+    int result;
+    do {
+        result = ::connect(Descriptor(socket), reinterpret_cast<const sockaddr*>(&remote),
+                           sizeof remote);
+    } while (result != 0 && errno == EINTR);
+    return result;
+}
+
 }  // namespace
 
 bool StartSockets() {
@@ -86,14 +97,20 @@ SocketHandle CreateTcpClientSocket() {
 
 bool ConnectTcpSocket(SocketHandle socket, unsigned short port, const char* host) {
     in_addr address{};
-    if (!ResolveIpv4(host, &address)) return false;
-    const sockaddr_in remote = Ipv4Address(address, port);
-    int result;
-    do {
-        result = ::connect(Descriptor(socket), reinterpret_cast<const sockaddr*>(&remote),
-                           sizeof remote);
-    } while (result != 0 && errno == EINTR);
-    return result == 0;
+    return ResolveIpv4(host, &address) && ConnectTo(socket, address, port) == 0;
+}
+
+ConnectStart StartTcpConnect(SocketHandle socket, unsigned short port, const char* host) {
+    in_addr address{};
+    if (!ResolveIpv4(host, &address) || !SetSocketNonBlocking(socket)) return ConnectStart::kFailed;
+    if (ConnectTo(socket, address, port) == 0) return ConnectStart::kConnected;
+    return errno == EINPROGRESS ? ConnectStart::kInProgress : ConnectStart::kFailed;
+}
+
+bool FinishTcpConnect(SocketHandle socket) {
+    int error = 0;
+    socklen_t size = sizeof error;
+    return ::getsockopt(Descriptor(socket), SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
 }
 
 long SendOnSocket(SocketHandle socket, const char* data, std::size_t length) {
