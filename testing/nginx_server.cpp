@@ -3,6 +3,7 @@
 // it by its process id ends every part of it.
 #include "testing/nginx_server.h"
 
+#include <algorithm>
 #include <chrono>
 #include <sstream>
 #include <thread>
@@ -113,13 +114,19 @@ bool NginxServer::WaitUntilAccepting(const NginxSetup& setup) {
     return false;
 }
 
+std::size_t NginxServer::RequestsServed() const {
+    const std::string log = m_folder.Read("access.log");
+    return static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n'));
+}
+
 void NginxServer::WriteConfiguration(const std::filesystem::path& root,
                                      const NginxSetup& setup) const {
     const auto inFolder = [this](const char* name) {
         return Quoted(m_folder.PathOf(name).string());
     };
-    const std::string site =
+    std::string site =
         "        root " + Quoted(root.string()) + ";\n" + "        index index.html index.htm;\n";
+    for (const std::string& header : setup.headers) site += "        add_header " + header + ";\n";
     std::ostringstream file;
     file << "daemon off;\n"
          << "master_process off;\n"

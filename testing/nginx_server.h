@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/child_process.h"
 #include "testing/temp_folder.h"
@@ -33,6 +34,8 @@ struct NginxSetup {
     // With tls: port 80 answers every request with a 301 to the same path
     // over https.
     bool redirectToHttps = false;
+    // Headers added to every response, as "Name value".
+    std::vector<std::string> headers;
 };
 
 class NginxServer {
@@ -57,6 +60,10 @@ public:
     [[nodiscard]] bool PortUnavailable() const { return m_portUnavailable; }
     [[nodiscard]] const std::string& Failure() const { return m_failure; }
     [[nodiscard]] const std::string& Address() const { return m_address; }
+    // nginx's process (it serves in that one process).
+    [[nodiscard]] int ProcessId() const { return m_process.Id(); }
+    // How many requests nginx has logged as served so far.
+    [[nodiscard]] std::size_t RequestsServed() const;
     // "http://" + address + path.
     [[nodiscard]] std::string Url(std::string_view path) const;
     // "https://" + address + path.

@@ -60,3 +60,12 @@ std::wstring ServedScanFixture::U(const std::string& path) const {
 std::wstring ServedScanFixture::At(const std::string& path, int line) const {
     return U(path) + L":" + std::to_wstring(line);
 }
+
+std::string CheckingModeName(const ::testing::TestParamInfo<CheckingMode>& info) {
+    return info.param == CheckingMode::kFast ? "Fast" : "Classic";
+}
+
+void ServedScanInBothModes::SetUp() {
+    ServedScanFixture::SetUp();
+    m_window.Options().fastChecking = GetParam() == CheckingMode::kFast ? 1 : 0;
+}

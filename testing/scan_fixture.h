@@ -58,6 +58,13 @@ protected:
     TempFolder m_site;
 };
 
+// How a web scan carries out its checks. Crawl tests run in both modes, and
+// the rows must not differ but in their order.
+enum class CheckingMode { kClassic, kFast };
+
+// "Classic" or "Fast", the part of a test's name that gives its mode.
+[[nodiscard]] std::string CheckingModeName(const ::testing::TestParamInfo<CheckingMode>& info);
+
 // Crawls of a scripted server on a loopback address of the test's own.
 class ServedScanFixture : public ScanFixture {
 protected:
@@ -67,4 +74,12 @@ protected:
     [[nodiscard]] std::wstring At(const std::string& path, int line) const;
 
     ScriptedHttpServer m_server{LoopbackAddressForTest()};
+};
+
+// Crawls of a scripted server, once with the classic pacing and once with
+// fast checking (the test's parameter).
+class ServedScanInBothModes : public ServedScanFixture,
+                              public ::testing::WithParamInterface<CheckingMode> {
+protected:
+    void SetUp() override;
 };

@@ -51,6 +51,16 @@ ScriptedResponse HtmlPage(std::string_view status, std::string_view body) {
     return Reply(std::move(bytes));
 }
 
+ScriptedResponse KeptAlivePage(std::string_view status, std::string_view body) {
+    std::string bytes = "HTTP/1.1 ";
+    bytes.append(status)
+        .append("\r\nContent-Type: text/html\r\nContent-Length: ")
+        .append(std::to_string(body.size()))
+        .append("\r\n\r\n")
+        .append(body);
+    return Reply(std::move(bytes), ScriptedEnd::kServeNext);
+}
+
 ScriptedHttpServer::ScriptedHttpServer(std::string address, ScriptedServerBounds bounds)
     : m_address(std::move(address)),
       m_bounds(bounds),
@@ -187,9 +197,12 @@ void ScriptedHttpServer::JoinFinishedConnections() {
 void ScriptedHttpServer::Serve(Connection& connection) {
     const Clock::time_point end = Clock::now() + m_bounds.maxConnection;
     const SocketHandle socket = connection.socket;
-    ScriptedEnd ending = ScriptedEnd::kClose;
-    const std::string request = ReadRequest(socket, std::min(end, Clock::now() + m_bounds.maxIdle));
-    if (!request.empty()) {
+    ScriptedEnd ending = ScriptedEnd::kServeNext;
+    while (ending == ScriptedEnd::kServeNext) {
+        ending = ScriptedEnd::kClose;
+        const std::string request =
+            ReadRequest(socket, std::min(end, Clock::now() + m_bounds.maxIdle));
+        if (request.empty()) break;
         const ScriptedResponse response = ResponseFor(request);
         if (Play(socket, response, end)) ending = response.end;
     }

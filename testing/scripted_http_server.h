@@ -29,9 +29,10 @@ struct ScriptedChunk {
 
 // What the server does once the chunks are sent.
 enum class ScriptedEnd {
-    kClose,     // an orderly close
-    kStayIdle,  // keep the connection open until the client closes (or the idle bound)
-    kReset,     // close with a reset
+    kClose,      // an orderly close
+    kStayIdle,   // keep the connection open until the client closes (or the idle bound)
+    kReset,      // close with a reset
+    kServeNext,  // keep the connection and serve the next request that comes on it
 };
 
 struct ScriptedResponse {
@@ -50,6 +51,9 @@ struct ScriptedResponse {
 [[nodiscard]] ScriptedResponse NeverAnswer();
 // "HTTP/1.1 <status>", a Content-Type header and body, closing after it.
 [[nodiscard]] ScriptedResponse HtmlPage(std::string_view status, std::string_view body);
+// The same with a Content-Length header, the connection kept for the next
+// request, as a server that keeps connections alive answers.
+[[nodiscard]] ScriptedResponse KeptAlivePage(std::string_view status, std::string_view body);
 
 // How long the server keeps any one connection, whatever its script says.
 struct ScriptedServerBounds {
@@ -89,6 +93,7 @@ public:
     [[nodiscard]] std::vector<std::string> Requests() const;
     // The request targets of Requests().
     [[nodiscard]] std::vector<std::string> RequestedPaths() const;
+    // Connections accepted since the start; each may carry several requests.
     [[nodiscard]] std::size_t ConnectionsAccepted() const;
     [[nodiscard]] std::size_t MostConnectionsAtOnce() const;
     // Waits until count requests have arrived; false on time-out.
