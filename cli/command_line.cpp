@@ -2,6 +2,7 @@
 #include "cli/command_line.h"
 
 #include <array>
+#include <charconv>
 #include <optional>
 
 #include "platform/text_codec.h"
@@ -14,12 +15,13 @@ struct FlagOption {
     std::optional<int> CliOptionOverrides::*field;
 };
 
-constexpr std::array<FlagOption, 5> kFlagOptions = {{
+constexpr std::array<FlagOption, 6> kFlagOptions = {{
     {"images", &CliOptionOverrides::checkImages},
     {"all-tags", &CliOptionOverrides::checkAllTags},
     {"external", &CliOptionOverrides::checkExternalUrls},
     {"page-only", &CliOptionOverrides::scanPageOnly},
     {"https", &CliOptionOverrides::checkHttpsLinks},
+    {"fast", &CliOptionOverrides::fastChecking},
 }};
 
 std::optional<OutputFormat> FormatNamed(std::string_view name) {
@@ -73,6 +75,11 @@ private:
             name = name.substr(0, equals);
         }
         CommandLine& line = m_result.commandLine;
+        if (name == "--connections") {
+            const std::optional<std::string> value = ValueOf(name, attachedValue);
+            if (value) SetConnections(*value);
+            return;
+        }
         if (name == "--format" || name == "--save") {
             const std::optional<std::string> value = ValueOf(name, attachedValue);
             if (!value) return;
@@ -107,6 +114,18 @@ private:
             return std::nullopt;
         }
         return m_arguments[++m_index];
+    }
+
+    void SetConnections(const std::string& value) {
+        int count = 0;
+        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), count);
+        if (error != std::errc() || end != value.data() + value.size() || count < 1 ||
+            count > kMaxConnectionsPerHost) {
+            Fail("option --connections needs a number from 1 to " +
+                 std::to_string(kMaxConnectionsPerHost) + ", not \"" + value + "\"");
+            return;
+        }
+        m_result.commandLine.overrides.connectionsPerHost = count;
     }
 
     void SetSavePath(const std::string& value) {
@@ -147,6 +166,8 @@ void ApplyOverrides(const CliOptionOverrides& overrides, ScanOptions& options) {
     if (overrides.checkExternalUrls) options.checkExternalUrls = *overrides.checkExternalUrls;
     if (overrides.scanPageOnly) options.scanPageOnly = *overrides.scanPageOnly;
     if (overrides.checkHttpsLinks) options.checkHttpsLinks = *overrides.checkHttpsLinks;
+    if (overrides.fastChecking) options.fastChecking = *overrides.fastChecking;
+    if (overrides.connectionsPerHost) options.connectionsPerHost = *overrides.connectionsPerHost;
 }
 
 std::string_view HelpText() {
@@ -169,6 +190,11 @@ Options:
                                  TLS as http ones are (or ignore https links);
                                  certificates must chain to the system's trust
                                  store, or to the CA bundle SSL_CERT_FILE names
+  --fast, --no-fast              fast checking of web sites: kept-alive
+                                 connections and no pauses between checks (or
+                                 the polite pacing, one connection per link)
+  --connections N                with --fast, at most N connections to one
+                                 server at a time (1 to 64, default 8)
   --format tsv|csv|json          output format (default tsv)
   --save FILE                    also save the results as CSV, as the window's
                                  "Save results..." does

@@ -21,6 +21,8 @@ struct CliOptionOverrides {
     std::optional<int> checkExternalUrls;
     std::optional<int> scanPageOnly;
     std::optional<int> checkHttpsLinks;
+    std::optional<int> fastChecking;
+    std::optional<int> connectionsPerHost;
 };
 
 struct CommandLine {

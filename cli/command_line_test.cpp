@@ -48,6 +48,20 @@ TEST(CommandLine, FlagPairsSetOverridesAndTheLastOneWins) {
     EXPECT_EQ(line.overrides.checkHttpsLinks, std::nullopt);
     EXPECT_EQ(Parsed({"--https", "p"}).overrides.checkHttpsLinks, 1);
     EXPECT_EQ(Parsed({"--https", "--no-https", "p"}).overrides.checkHttpsLinks, 0);
+    EXPECT_EQ(Parsed({"--fast", "p"}).overrides.fastChecking, 1);
+    EXPECT_EQ(Parsed({"--fast", "--no-fast", "p"}).overrides.fastChecking, 0);
+}
+
+TEST(CommandLine, ConnectionsTakeANumberFromOneTo64) {
+    EXPECT_EQ(Parsed({"--connections", "3", "p"}).overrides.connectionsPerHost, 3);
+    EXPECT_EQ(Parsed({"--connections=64", "p"}).overrides.connectionsPerHost, 64);
+    EXPECT_EQ(Parsed({"p"}).overrides.connectionsPerHost, std::nullopt);
+    for (const char* wrong : {"0", "65", "-1", "2x", ""}) {
+        EXPECT_EQ(
+            ParseCommandLine({"--connections", wrong, "p"}).usageError,
+            std::string("option --connections needs a number from 1 to 64, not \"") + wrong + "\"")
+            << wrong;
+    }
 }
 
 TEST(CommandLine, OptionsMayFollowThePath) {

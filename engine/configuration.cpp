@@ -153,12 +153,29 @@ bool ParseExactRecordLine(std::string_view line, ScanOptions& options) {
     return true;
 }
 
-// "extra https=1": each option not at its default, by name; nothing when
-// every one is.
+// The options of the extra line, by the names they are written with.
+struct ExtraOption {
+    std::string_view name;
+    std::atomic<int> ScanOptions::*value;
+};
+constexpr ExtraOption kExtraOptions[] = {
+    {"https", &ScanOptions::checkHttpsLinks},
+    {"fast", &ScanOptions::fastChecking},
+    {"connections", &ScanOptions::connectionsPerHost},
+};
+
+// "extra https=1 fast=1": each option not at its default, by name; nothing
+// when every one is.
 std::string FormatExtraOptionsLine(const ScanOptions& options) {
-    if (options.checkHttpsLinks == ScanOptions{}.checkHttpsLinks) return {};
-    return std::string(kExtraOptionsMarker) + " https=" + std::to_string(options.checkHttpsLinks) +
-           "\r\n";
+    const ScanOptions defaults;
+    std::string line;
+    for (const ExtraOption& option : kExtraOptions) {
+        const int value = options.*option.value;
+        if (value == defaults.*option.value) continue;
+        line.append(" ").append(option.name).append("=").append(std::to_string(value));
+    }
+    if (line.empty()) return {};
+    return std::string(kExtraOptionsMarker) + line + "\r\n";
 }
 
 void ParseExtraOptionsLine(std::string_view line, ScanOptions& options) {
@@ -168,9 +185,13 @@ void ParseExtraOptionsLine(std::string_view line, ScanOptions& options) {
         line.remove_prefix(1);  // the blank before each item
         const std::string_view item = line.substr(0, line.find(' '));
         line.remove_prefix(item.size());
+        const std::size_t equals = item.find('=');
         int value = 0;
-        if (item.starts_with("https=") && ParseExactInt(item.substr(6), value)) {
-            options.checkHttpsLinks = value;
+        if (equals == std::string_view::npos || !ParseExactInt(item.substr(equals + 1), value)) {
+            continue;
+        }
+        for (const ExtraOption& option : kExtraOptions) {
+            if (item.substr(0, equals) == option.name) options.*option.value = value;
         }
     }
 }
@@ -185,7 +206,9 @@ bool IsExtraOptionsLine(std::string_view line) {
 bool FirstLineCarries(std::string_view firstLine, const ScanOptions& options) {
     ScanOptions readBack;
     ParseConfigurationLine(firstLine, readBack);
-    readBack.checkHttpsLinks = options.checkHttpsLinks.load();
+    for (const ExtraOption& option : kExtraOptions) {
+        readBack.*option.value = (options.*option.value).load();
+    }
     return readBack == options;
 }
 

@@ -18,7 +18,8 @@ void PrintTo(const ScanOptions& options, std::ostream* out) {
     *out << "{" << options.checkImages << " " << options.checkAllTags << " \""
          << ToUtf8(options.editorCommand.substr(0, 60)) << "\" " << options.checkExternalUrls << " "
          << options.useExternalEditor << " " << options.scanPageOnly << " https "
-         << options.checkHttpsLinks << "}";
+         << options.checkHttpsLinks << " fast " << options.fastChecking << " connections "
+         << options.connectionsPerHost << "}";
 }
 
 namespace {
@@ -215,12 +216,30 @@ TEST_F(ConfigurationFile, HttpsGoesOnALineOfItsOwnAfterTheLinesOlderReadersRead)
     // build may add, and damaged items, are passed over.
     Store("0 1 vi 1 0 1\r\r\n");
     EXPECT_EQ(Loaded().checkHttpsLinks, 0);
-    Store("0 1 vi 1 0 1\r\r\nextra fast=1 https=x  https=2 later=7\r\r\n");
+    Store("0 1 vi 1 0 1\r\r\nextra fast=1 https=x  https=2 later=7 connections=\r\r\n");
     EXPECT_EQ(Loaded(), [] {
         ScanOptions expected = Options(0, 1, L"vi", 1, 0, 1);
         expected.checkHttpsLinks = 2;
+        expected.fastChecking = 1;
         return expected;
     }());
+}
+
+TEST_F(ConfigurationFile, FastCheckingAndItsConnectionLimitJoinTheExtraLine) {
+    ScanOptions fast = Options(1, 0, L"ed", 0, 0, 0);
+    fast.fastChecking = 1;
+    SaveAfterLoad(fast);
+    EXPECT_EQ(StoredBytes(), "1 0 ed 0 0 0\r\r\nextra fast=1\r\r\n");
+    EXPECT_EQ(Loaded(), fast);
+    fast.checkHttpsLinks = 1;
+    fast.connectionsPerHost = 3;
+    SaveAfterLoad(fast);
+    EXPECT_EQ(StoredBytes(), "1 0 ed 0 0 0\r\r\nextra https=1 fast=1 connections=3\r\r\n");
+    EXPECT_EQ(Loaded(), fast);
+    // A limit out of range is kept as stored, and used as the default.
+    Store("1 0 ed 0 0 0\r\r\nextra connections=500\r\r\n");
+    EXPECT_EQ(Loaded().connectionsPerHost, 500);
+    EXPECT_EQ(ConnectionsPerHostOf(Loaded()), kDefaultConnectionsPerHost);
 }
 
 TEST_F(ConfigurationFile, SaveIntoAMissingFolderWritesNothing) {

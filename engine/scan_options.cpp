@@ -10,6 +10,8 @@ ScanOptions& ScanOptions::operator=(const ScanOptions& other) {
     editorCommand = other.editorCommand;
     scanPageOnly = other.scanPageOnly.load();
     checkHttpsLinks = other.checkHttpsLinks.load();
+    fastChecking = other.fastChecking.load();
+    connectionsPerHost = other.connectionsPerHost.load();
     return *this;
 }
 
@@ -17,5 +19,24 @@ bool operator==(const ScanOptions& a, const ScanOptions& b) {
     return a.checkImages == b.checkImages && a.checkAllTags == b.checkAllTags &&
            a.checkExternalUrls == b.checkExternalUrls &&
            a.useExternalEditor == b.useExternalEditor && a.editorCommand == b.editorCommand &&
-           a.scanPageOnly == b.scanPageOnly && a.checkHttpsLinks == b.checkHttpsLinks;
+           a.scanPageOnly == b.scanPageOnly && a.checkHttpsLinks == b.checkHttpsLinks &&
+           a.fastChecking == b.fastChecking && a.connectionsPerHost == b.connectionsPerHost;
+}
+
+int ConnectionsPerHostOf(const ScanOptions& options) {
+    const int limit = options.connectionsPerHost;
+    return limit >= 1 && limit <= kMaxConnectionsPerHost ? limit : kDefaultConnectionsPerHost;
+}
+
+std::optional<int> ConnectionLimitFromText(std::wstring_view text) {
+    while (!text.empty() && text.front() == L' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == L' ') text.remove_suffix(1);
+    if (text.empty() || text.size() > 2) return std::nullopt;
+    int value = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9') return std::nullopt;
+        value = value * 10 + (c - L'0');
+    }
+    if (value < 1 || value > kMaxConnectionsPerHost) return std::nullopt;
+    return value;
 }

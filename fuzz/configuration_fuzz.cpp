@@ -1,6 +1,6 @@
 // The configuration file over any options and any file text. Options saved
 // and loaded back through a real file are the options saved, whatever the
-// editor command holds, and the https option leaves what older builds read
+// editor command holds, and the extra options leave what older builds read
 // as they would write it; any file text loads without fault, and what it
 // loads as saves and loads back the same again.
 #include <cstddef>
@@ -119,14 +119,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         saved.useExternalEditor = FlagFrom(input);
         saved.scanPageOnly = FlagFrom(input);
         saved.checkHttpsLinks = FlagFrom(input);
+        saved.fastChecking = FlagFrom(input);
+        saved.connectionsPerHost = input.Integer<std::int32_t>();
         saved.editorCommand = CommandFrom(input);
         FUZZ_CHECK(SavedAndLoaded(saved, throughFile) == saved);
-        // The https option only adds a line after the ones an older build
+        // The extra options only add a line after the ones an older build
         // reads: everything before it is what that build would write.
-        ScanOptions withoutHttps = saved;
-        withoutHttps.checkHttpsLinks = 0;
+        ScanOptions withoutExtras = saved;
+        withoutExtras.checkHttpsLinks = 0;
+        withoutExtras.fastChecking = 0;
+        withoutExtras.connectionsPerHost = kDefaultConnectionsPerHost;
         FUZZ_CHECK(
-            FormatConfigurationText(saved).starts_with(FormatConfigurationText(withoutHttps)));
+            FormatConfigurationText(saved).starts_with(FormatConfigurationText(withoutExtras)));
         return 0;
     }
     // Any bytes as the file, as another program or a hand may have left it.

@@ -36,6 +36,8 @@ inline constexpr int kIdCheckExternalUrls = 1009;
 inline constexpr int kIdScanPageOnly = 1011;
 inline constexpr int kIdUseExternalEditor = 1012;
 inline constexpr int kIdCheckHttpsLinks = 1013;
+inline constexpr int kIdFastChecking = 1014;
+inline constexpr int kIdConnectionsPerHost = 1015;
 inline constexpr int kIdBrowseEditor = 1001;
 
 // Commands of the menu, the toolbar and the system menu.

@@ -66,14 +66,15 @@ DialogTemplate MakeMainDialog() {
 }
 
 // The check boxes one below the other, 14 units apart; "Check https links"
-// joins the scan options above the editor's controls, which move down a row
-// with the group box and the buttons.
+// and "Fast checking" (with its connection limit beside it) join the scan
+// options above the editor's controls, which move down with the group box
+// and the buttons.
 DialogTemplate MakeOptionsDialog() {
     DialogTemplate options;
     options.id = kIdOptionsDialog;
     options.caption = L"Options";
     options.width = 186;
-    options.height = 161;
+    options.height = 175;
     options.controls = {
         {kIdCheckImages, ControlKind::kAutoCheckBox, L"Check images", {19, 16, 59, 10}, {}},
         {kIdCheckAllTags, ControlKind::kAutoCheckBox, L"Check all tags", {19, 30, 60, 10}, {}},
@@ -92,21 +93,28 @@ DialogTemplate MakeOptionsDialog() {
          L"Check https links",
          {19, 72, 70, 10},
          {}},
+        {kIdFastChecking, ControlKind::kAutoCheckBox, L"Fast checking", {19, 86, 58, 10}, {}},
+        {kNoControlId, ControlKind::kStaticText, L"Connections:", {90, 87, 44, 8}, {}},
+        {kIdConnectionsPerHost,
+         ControlKind::kEdit,
+         L"",
+         {136, 85, 20, 12},
+         {.border = true, .autoHorizontalScroll = true}},
         {kIdUseExternalEditor,
          ControlKind::kAutoCheckBox,
          L"Use external editor",
-         {19, 86, 77, 10},
+         {19, 100, 77, 10},
          {}},
-        {kNoControlId, ControlKind::kStaticText, L"Editor:", {19, 103, 22, 8}, {}},
+        {kNoControlId, ControlKind::kStaticText, L"Editor:", {19, 117, 22, 8}, {}},
         {kIdEditorCommand,
          ControlKind::kEdit,
          L"",
-         {43, 101, 108, 14},
+         {43, 115, 108, 14},
          {.border = true, .autoHorizontalScroll = true}},
-        {kIdBrowseEditor, ControlKind::kPushButton, L"...", {154, 101, 22, 14}, {}},
-        {kNoControlId, ControlKind::kGroupBox, L"", {7, 3, 172, 129}, {}},
-        {kIdOk, ControlKind::kDefaultPushButton, L"OK", {7, 140, 50, 14}, {}},
-        {kIdCancel, ControlKind::kPushButton, L"Cancel", {129, 140, 50, 14}, {}},
+        {kIdBrowseEditor, ControlKind::kPushButton, L"...", {154, 115, 22, 14}, {}},
+        {kNoControlId, ControlKind::kGroupBox, L"", {7, 3, 172, 143}, {}},
+        {kIdOk, ControlKind::kDefaultPushButton, L"OK", {7, 154, 50, 14}, {}},
+        {kIdCancel, ControlKind::kPushButton, L"Cancel", {129, 154, 50, 14}, {}},
     };
     return options;
 }

@@ -17,6 +17,8 @@ void CDlgOptions::SetValues(const ScanOptions& options) {
     m_useExternalEditor = options.useExternalEditor;
     m_scanPageOnly = options.scanPageOnly;
     m_checkHttpsLinks = options.checkHttpsLinks;
+    m_fastChecking = options.fastChecking;
+    m_connectionsPerHost = std::to_wstring(ConnectionsPerHostOf(options));
 }
 
 void CDlgOptions::GetValues(ScanOptions& options) const {
@@ -27,6 +29,11 @@ void CDlgOptions::GetValues(ScanOptions& options) const {
     options.useExternalEditor = m_useExternalEditor;
     options.scanPageOnly = m_scanPageOnly;
     options.checkHttpsLinks = m_checkHttpsLinks;
+    options.fastChecking = m_fastChecking;
+    // A limit that is no number from 1 to the most keeps the one before.
+    if (const std::optional<int> limit = ConnectionLimitFromText(m_connectionsPerHost)) {
+        options.connectionsPerHost = *limit;
+    }
 }
 
 bool CDlgOptions::OnInitDialog() {
@@ -47,6 +54,8 @@ void CDlgOptions::DoDataExchange(bool save) {
     DdxCheck(save, kIdUseExternalEditor, m_useExternalEditor);
     DdxCheck(save, kIdScanPageOnly, m_scanPageOnly);
     DdxCheck(save, kIdCheckHttpsLinks, m_checkHttpsLinks);
+    DdxCheck(save, kIdFastChecking, m_fastChecking);
+    DdxText(save, kIdConnectionsPerHost, m_connectionsPerHost);
 }
 
 void CDlgOptions::OnUseExternalEditor() {

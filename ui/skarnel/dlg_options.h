@@ -30,6 +30,9 @@ public:
     int m_useExternalEditor = 0;
     int m_scanPageOnly = 0;
     int m_checkHttpsLinks = 0;
+    int m_fastChecking = 0;
+    // The connection limit as typed; read back as a number by GetValues.
+    std::wstring m_connectionsPerHost;
 
 protected:
     bool OnInitDialog() override;

@@ -114,24 +114,46 @@ TEST_F(OptionsCommand, OpensWithTheFocusOnOkSoSpaceConfirmsWithoutTogglingABox) 
     EXPECT_EQ(ConfigurationText(), L"1 0 notepad.exe 0 0 0\r\r\n");
 }
 
-TEST_F(OptionsCommand, CheckHttpsLinksSitsBelowTheScanOptionsAndIsSaved) {
+TEST_F(OptionsCommand, HttpsAndFastCheckingSitBelowTheScanOptionsAndAreSaved) {
     WhenModalDialogOpens([](QWidget* opened) {
         auto* dialog = static_cast<CDialog*>(opened);
-        const auto* box = dialog->Item<QCheckBox>(kIdCheckHttpsLinks);
-        EXPECT_EQ(box->text(), QStringLiteral("Check https links"));
-        EXPECT_FALSE(box->isChecked());
-        EXPECT_GE(box->width(), box->sizeHint().width());
-        EXPECT_GT(box->y(), dialog->GetDlgItem(kIdScanPageOnly)->geometry().bottom());
-        EXPECT_LT(box->geometry().bottom(), dialog->GetDlgItem(kIdUseExternalEditor)->y());
-        // The dialog grew with it: the buttons are still inside.
+        const auto* https = dialog->Item<QCheckBox>(kIdCheckHttpsLinks);
+        const auto* fast = dialog->Item<QCheckBox>(kIdFastChecking);
+        auto* connections = dialog->Item<QLineEdit>(kIdConnectionsPerHost);
+        EXPECT_EQ(https->text(), QStringLiteral("Check https links"));
+        EXPECT_EQ(fast->text(), QStringLiteral("Fast checking"));
+        EXPECT_FALSE(https->isChecked());
+        EXPECT_FALSE(fast->isChecked());
+        EXPECT_EQ(connections->text(), QStringLiteral("8"));
+        for (const QCheckBox* box : {https, fast}) {
+            EXPECT_GE(box->width(), box->sizeHint().width());
+        }
+        EXPECT_GT(https->y(), dialog->GetDlgItem(kIdScanPageOnly)->geometry().bottom());
+        EXPECT_GT(fast->y(), https->geometry().bottom());
+        EXPECT_LT(fast->geometry().bottom(), dialog->GetDlgItem(kIdUseExternalEditor)->y());
+        EXPECT_GT(connections->x(), fast->geometry().right());
+        // The dialog grew with them: the buttons are still inside.
         EXPECT_LE(dialog->GetDlgItem(kIdOk)->geometry().bottom(),
                   dialog->GetDlgItem(kIdOk)->parentWidget()->height());
         Click(*dialog, kIdCheckHttpsLinks);
+        Click(*dialog, kIdFastChecking);
+        connections->setText(QStringLiteral(" 3"));
         Click(*dialog, kIdOk);
     });
     m_window->MenuAction(kIdOptionsMenu)->trigger();
     EXPECT_EQ(m_window->Options().checkHttpsLinks, 1);
-    EXPECT_EQ(ConfigurationText(), L"1 0 notepad.exe 0 0 0\r\r\nextra https=1\r\r\n");
+    EXPECT_EQ(m_window->Options().fastChecking, 1);
+    EXPECT_EQ(m_window->Options().connectionsPerHost, 3);
+    EXPECT_EQ(ConfigurationText(),
+              L"1 0 notepad.exe 0 0 0\r\r\nextra https=1 fast=1 connections=3\r\r\n");
+    // A limit that is no number from 1 to 64 keeps the one before.
+    WhenModalDialogOpens([](QWidget* opened) {
+        auto* dialog = static_cast<CDialog*>(opened);
+        dialog->Item<QLineEdit>(kIdConnectionsPerHost)->setText(QStringLiteral("65"));
+        Click(*dialog, kIdOk);
+    });
+    m_window->MenuAction(kIdOptionsMenu)->trigger();
+    EXPECT_EQ(m_window->Options().connectionsPerHost, 3);
 }
 
 TEST_F(OptionsCommand, CancelChangesNothingAndWritesNothing) {
