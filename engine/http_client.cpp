@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "engine/hex_digit.h"
 #include "engine/tls_client_socket.h"
 
 namespace {
@@ -115,13 +116,6 @@ std::string ReadPlainBody(std::string_view firstBlock, BodyReader& reader, std::
     const std::size_t headerEnd = text.find(kHeaderEnd);
     if (headerEnd != std::string::npos) text.erase(0, headerEnd + kHeaderEnd.size());
     return text;
-}
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 // Decodes a chunked response fed in pieces of any size: first the rest of the
@@ -308,7 +302,7 @@ FirstBlockResult FetchFirstBlock(std::string_view address, std::size_t firstRead
         result.outcome = FetchOutcome::kNoSecureChannel;
         return result;
     }
-    SendWhole(*socket, FormatGetRequest(RequestTarget(target.path), target.host));
+    SendWhole(*socket, GetRequestFor(target));
     std::string block(firstReadSize + 1, '\0');
     const std::size_t count =
         std::min(socket->Receive(block.data(), firstReadSize, timeoutMs), firstReadSize);
@@ -321,6 +315,14 @@ FirstBlockResult FetchFirstBlock(std::string_view address, std::size_t firstRead
     result.firstBlock = std::move(block);
     result.socket = std::move(socket);
     return result;
+}
+
+std::string GetRequestFor(const WebRequestTarget& target) {
+    return FormatGetRequest(RequestTarget(target.path), target.host);
+}
+
+bool AnnouncesText(std::string_view firstBlock) {
+    return FirstBlockHas(firstBlock, kTextContentMark);
 }
 
 std::string_view FirstBlockText(std::string_view firstBlock) {
@@ -336,7 +338,7 @@ std::string StatusTextOf(std::string_view firstBlock) {
 
 std::string ReadTextBody(std::string_view firstBlock, CClientSocket& socket,
                          const BodyLimits& limits) {
-    if (!FirstBlockHas(firstBlock, kTextContentMark)) return {};
+    if (!AnnouncesText(firstBlock)) return {};
     BodyReader reader(socket, limits.maxReadTime);
     if (FirstBlockHas(firstBlock, kChunkedMark)) {
         std::string body;

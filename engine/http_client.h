@@ -94,6 +94,14 @@ struct BodyLimits {
                                                int timeoutMs,
                                                HttpsLinks https = HttpsLinks::kIgnored);
 
+// The request a GET exchange sends for target: the path percent-encoded
+// where a request line cannot carry it raw, and the same headers always.
+[[nodiscard]] std::string GetRequestFor(const WebRequestTarget& target);
+
+// True when the first block announces a text response ("ype: text"): only
+// then is a body read.
+[[nodiscard]] bool AnnouncesText(std::string_view firstBlock);
+
 // The first block as every header test reads it: zero-terminated text, so
 // nothing after a zero byte counts.
 [[nodiscard]] std::string_view FirstBlockText(std::string_view firstBlock);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/hex_digit.h"
 #include "platform/text_codec.h"
 
 namespace {
@@ -29,13 +30,6 @@ constexpr std::array<NamedReference, 6> kNamedReferences = {{
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexDigitValue(char c) {
-    if (IsDecimalDigit(c)) return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
