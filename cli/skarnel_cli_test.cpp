@@ -405,6 +405,9 @@ TEST(SkarnelCli, SampleSiteOverNginx) {
     ASSERT_TRUE(nginx.IsListening()) << nginx.Failure();
     CliProgram program;
     ExpectSampleSiteCrawl(program.Run({nginx.Url("/index.html")}), nginx.Url("/"));
+    // Fast checking gives the same rows.
+    ExpectSampleSiteCrawl(program.Run({"--fast", "--connections", "2", nginx.Url("/index.html")}),
+                          nginx.Url("/"));
 }
 
 // The same site over TLS, its certificate issued by the test CA that
@@ -424,6 +427,9 @@ TEST(SkarnelCli, SampleSiteOverNginxWithTls) {
     ASSERT_TRUE(nginx.IsListening()) << nginx.Failure();
     CliProgram program;
     ExpectSampleSiteCrawl(program.Run({"--https", nginx.HttpsUrl("/index.html")}),
+                          nginx.HttpsUrl("/"));
+    // Fast checking keeps its TLS connections for the next request.
+    ExpectSampleSiteCrawl(program.Run({"--https", "--fast", nginx.HttpsUrl("/index.html")}),
                           nginx.HttpsUrl("/"));
     // Without the option an https address is not spoken to over TLS.
     const ProgramRun ignored = program.Run({"--no-https", nginx.HttpsUrl("/index.html")});

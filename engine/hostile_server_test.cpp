@@ -25,12 +25,16 @@ using std::chrono::milliseconds;
 
 constexpr std::string_view kTextHeaders = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
 
-class HostileServer : public ServedScanFixture {
+// Every hostile server is met with the classic pacing and with fast checking.
+class HostileServer : public ServedScanInBothModes {
 protected:
     PeakMemoryWatch m_memory;
 };
+INSTANTIATE_TEST_SUITE_P(, HostileServer,
+                         ::testing::Values(CheckingMode::kClassic, CheckingMode::kFast),
+                         CheckingModeName);
 
-TEST_F(HostileServer, EveryMisbehaviourEndsInAWholeRow) {
+TEST_P(HostileServer, EveryMisbehaviourEndsInAWholeRow) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_server.SetResponse("/",
                          HtmlPage("200 OK", " " + Anchor("headers.html") + Anchor("short.html") +
@@ -85,7 +89,7 @@ TEST_F(HostileServer, EveryMisbehaviourEndsInAWholeRow) {
     EXPECT_LT(m_memory.Growth(), MemoryBound(64 * kMiB));
 }
 
-TEST_F(HostileServer, EndlessBodyStopsAtItsBoundWithMemoryBounded) {
+TEST_P(HostileServer, EndlessBodyStopsAtItsBoundWithMemoryBounded) {
     ScriptedHttpServer server(LoopbackAddressForTest(1),
                               ScriptedServerBounds{milliseconds(60000), milliseconds(120000)});
     SKIP_WITHOUT_PORT_80(server);
@@ -102,7 +106,7 @@ TEST_F(HostileServer, EndlessBodyStopsAtItsBoundWithMemoryBounded) {
     EXPECT_LT(m_memory.Growth(), MemoryBound(160 * kMiB));
 }
 
-TEST_F(HostileServer, TwoHundredThousandLinksToOneAddressGiveAsManyRows) {
+TEST_P(HostileServer, TwoHundredThousandLinksToOneAddressGiveAsManyRows) {
     SKIP_WITHOUT_PORT_80(m_server);
     // Nothing listens at the linked address, so each check ends at once.
     const std::string external = "http://" + LoopbackAddressForTest(2) + "/x.html";

@@ -13,6 +13,7 @@
 #include "engine/scan_control.h"
 #include "engine/text_limits.h"
 #include "engine/url_functions.h"
+#include "engine/web_checks.h"
 #include "engine/web_crawl.h"
 #include "platform/text_codec.h"
 
@@ -125,7 +126,7 @@ void ClassifyWebLink(std::string_view rawValue, const std::string& location,
         if (url.starts_with(base)) {
             EnqueueLink(url, location);
         } else {
-            CheckExternalLink(url, location);
+            CurrentWebChecks().CheckExternal(url, location);
         }
         return;
     }

@@ -3,12 +3,14 @@
 #include "engine/scan_control.h"
 
 #include <exception>
+#include <memory>
 
 #include "engine/main_window_record.h"
 #include "engine/results_table.h"
 #include "engine/scan_seams.h"
 #include "engine/text_limits.h"
 #include "engine/url_functions.h"
+#include "engine/web_checks.h"
 #include "platform/sleep.h"
 #include "platform/text_codec.h"
 #include "platform/thread.h"
@@ -153,9 +155,14 @@ void ScanThreadMain() {
     // The start page is one page among the others: its row and its links
     // use the same text a link to it would.
     scan.startAddress = NormaliseWebAddress(scan.startAddress);
+    const ScanOptions& options = mainWindow->Options();
+    std::unique_ptr<WebChecks> fastChecks;
+    if (options.fastChecking) fastChecks = MakeFastWebChecks(ConnectionsPerHostOf(options));
+    WebChecks& checks = fastChecks ? *fastChecks : ClassicWebChecks();
+    const CurrentWebChecksScope current(checks);
     scan.scanRunning = true;
     EnqueueLink(scan.startAddress, scan.startAddress);
-    DispatchLinkChecks();
+    checks.RunUntilDone();
     scan.scanRunning = false;
     SetStartLook();
     ShowScanTotals();
@@ -201,8 +208,7 @@ void EnqueueLink(std::string_view url, std::string_view location) {
         SemaphoreHold hold(scan.visitedLock);
         if (!scan.visitedUrls.Add(url)) return;
     }
-    SemaphoreHold hold(scan.queueLock);
-    scan.linkCheckQueue.push_back(LinkCheckPair{std::string(url), std::string(location)});
+    CurrentWebChecks().QueuePage(std::string(url), std::string(location));
 }
 
 bool IsUrlVisited(std::string_view url) {

@@ -79,24 +79,42 @@ protected:
     std::size_t m_refused = 0;
 };
 
-TEST_F(StopAndStart, DuringAWebCrawl) {
-    ScriptedHttpServer server(LoopbackAddressForTest());
-    SKIP_WITHOUT_PORT_80(server);
+// Sixty pages that link back, each answered after 20 ms; the links of the
+// site's pages go to links.
+void ScriptSixtyPages(ScriptedHttpServer& server, bool keptAlive, std::set<std::wstring>& links) {
     constexpr int kPages = 60;
     std::string index = " ";
-    std::set<std::wstring> links = {Widen(server.Url("/"))};
+    links = {Widen(server.Url("/"))};
     for (int i = 0; i < kPages; ++i) {
         const std::string page = "p" + std::to_string(i) + ".html";
         index += Anchor(page);
         links.insert(Widen(server.Url("/" + page)));
-        ScriptedResponse reply = HtmlPage("200 OK", " " + Anchor("/") + Anchor("p0.html"));
+        const std::string body = " " + Anchor("/") + Anchor("p0.html");
+        ScriptedResponse reply =
+            keptAlive ? KeptAlivePage("200 OK", body) : HtmlPage("200 OK", body);
         reply.chunks.front().pauseBefore = milliseconds(20);
         server.SetResponse("/" + page, reply);
     }
-    server.SetResponse("/", HtmlPage("200 OK", index));
+    server.SetResponse("/", keptAlive ? KeptAlivePage("200 OK", index) : HtmlPage("200 OK", index));
+}
+
+TEST_F(StopAndStart, DuringAWebCrawl) {
+    ScriptedHttpServer server(LoopbackAddressForTest());
+    SKIP_WITHOUT_PORT_80(server);
+    std::set<std::wstring> links;
+    ScriptSixtyPages(server, false, links);
     StopAndRestartRepeatedly(Widen(server.Url("/")), links);
     // A stopped crawl waits for its workers, so some Starts met one unwinding.
     EXPECT_GT(m_refused, 0u);
+}
+
+TEST_F(StopAndStart, DuringAFastWebCrawl) {
+    ScriptedHttpServer server(LoopbackAddressForTest());
+    SKIP_WITHOUT_PORT_80(server);
+    m_window.Options().fastChecking = 1;
+    std::set<std::wstring> links;
+    ScriptSixtyPages(server, true, links);
+    StopAndRestartRepeatedly(Widen(server.Url("/")), links);
 }
 
 TEST_F(StopAndStart, DuringALocalScan) {

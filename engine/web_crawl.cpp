@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "engine/http_client.h"
+#include "engine/kept_alive_exchange.h"
 #include "engine/link_extraction.h"
 #include "engine/main_window_record.h"
 #include "engine/results_table.h"
@@ -15,10 +16,6 @@
 #include "platform/text_codec.h"
 
 namespace {
-
-void ShowCheckingStatus(const std::string& address) {
-    mainWindow->SetStatusText(CheckingStatusText(Widen(address)));
-}
 
 std::string CutState(std::string state) {
     if (state.size() > kMaxStateLength) state.resize(kMaxStateLength);
@@ -39,7 +36,7 @@ std::string_view RedirectTarget(std::string_view firstBlock) {
 }
 
 // The state of a failed exchange; nothing when a first block arrived.
-std::optional<std::string> FailedExchangeState(const FirstBlockResult& result) {
+std::optional<std::string> FailedExchangeState(const CheckResponse& result) {
     switch (result.outcome) {
         case FetchOutcome::kNoSocket:
             return kNoSocketState;
@@ -71,13 +68,24 @@ std::string ResponseStatusText(std::string_view firstBlock) {
 
 HttpsLinks CurrentHttpsLinks() { return HttpsLinksOf(mainWindow->Options()); }
 
-// One request for the status line only; the row's state.
-std::string ExternalLinkState(const std::string& address) {
-    MarkUrlVisited(address);
-    const FirstBlockResult result =
-        FetchFirstBlock(address, kExternalFirstRead, kExternalFirstTimeoutMs, CurrentHttpsLinks());
-    if (std::optional<std::string> error = FailedExchangeState(result)) return *std::move(error);
-    return CutState(ResponseStatusText(result.firstBlock));
+// A classic exchange: one connection for this request alone, closed at its end.
+CheckResponse ClassicExchange(const std::string& address, ResponseUse use) {
+    const bool page = use == ResponseUse::kPage;
+    FirstBlockResult result =
+        FetchFirstBlock(address, page ? kPageFirstRead : kExternalFirstRead,
+                        page ? kPageFirstTimeoutMs : kExternalFirstTimeoutMs, CurrentHttpsLinks());
+    CheckResponse response{
+        result.outcome, std::move(result.failure), std::move(result.firstBlock), {}};
+    if (result.outcome != FetchOutcome::kFirstBlock) return response;
+    if (page) response.body = ReadTextBody(response.firstBlock, *result.socket);
+    result.socket->Close();
+    return response;
+}
+
+// The state of an external link's row.
+std::string ExternalState(const CheckResponse& response) {
+    if (std::optional<std::string> error = FailedExchangeState(response)) return *std::move(error);
+    return CutState(ResponseStatusText(response.firstBlock));
 }
 
 // Shared start of CheckExternalLink: false when the check does not run.
@@ -100,30 +108,41 @@ std::string PageStateText(std::string_view firstBlock) {
     return CutState(std::move(state));
 }
 
+void ShowCheckingStatus(const std::string& address) {
+    mainWindow->SetStatusText(CheckingStatusText(Widen(address)));
+}
+
 void FetchPage(const std::string& address, const std::string& location) {
-    ScanState& scan = TheScanState();
-    if (!scan.scanRunning) return;
+    if (!TheScanState().scanRunning) return;
     ShowCheckingStatus(address);
-    FirstBlockResult result =
-        FetchFirstBlock(address, kPageFirstRead, kPageFirstTimeoutMs, CurrentHttpsLinks());
-    if (const std::optional<std::string> error = FailedExchangeState(result)) {
+    ReportPageCheck(address, location, ClassicExchange(address, ResponseUse::kPage));
+}
+
+void ReportPageCheck(const std::string& address, const std::string& location,
+                     const CheckResponse& response) {
+    if (const std::optional<std::string> error = FailedExchangeState(response)) {
         AddWebResult(address, *error, location);
         return;
     }
-    const std::string state = PageStateText(result.firstBlock);
-    const std::string body = ReadTextBody(result.firstBlock, *result.socket);
-    result.socket->Close();
-    AddWebResult(address, state, location);
-    if (mainWindow->Options().scanPageOnly && address != scan.startAddress) return;
-    ScanWebPageLinks(body, GetUrlFolder(address), address);
+    AddWebResult(address, PageStateText(response.firstBlock), location);
+    if (mainWindow->Options().scanPageOnly && address != TheScanState().startAddress) return;
+    ScanWebPageLinks(response.body, GetUrlFolder(address), address);
+}
+
+void ReportExternalCheck(const std::string& address, const std::string& location,
+                         const CheckResponse& response) {
+    AddWebResult(address, ExternalState(response), location);
 }
 
 void CheckExternalLink(const std::string& address, const std::string& location) {
     if (!BeginExternalCheck(address)) return;
-    AddWebResult(address, ExternalLinkState(address), location);
+    MarkUrlVisited(address);
+    ReportExternalCheck(address, location, ClassicExchange(address, ResponseUse::kStatusOnly));
 }
 
 void CheckExternalLink(const std::string& address, const std::wstring& location) {
     if (!BeginExternalCheck(address)) return;
-    AddWebResult(address, ExternalLinkState(address), location);
+    MarkUrlVisited(address);
+    AddWebResult(address, ExternalState(ClassicExchange(address, ResponseUse::kStatusOnly)),
+                 location);
 }

@@ -47,9 +47,12 @@ TEST(PageStateText, NeverLongerThan255) {
     EXPECT_TRUE(state.starts_with("301 Moved =>  /xxx"));
 }
 
-using WebCrawl = ServedScanFixture;
+using WebCrawl = ServedScanInBothModes;
+INSTANTIATE_TEST_SUITE_P(, WebCrawl, ::testing::Values(CheckingMode::kClassic, CheckingMode::kFast),
+                         CheckingModeName);
+using WebChecksOutsideACrawl = ServedScanFixture;
 
-TEST_F(WebCrawl, CrawlsTheFolderAndChecksEverythingElseOncePerOccurrence) {
+TEST_P(WebCrawl, CrawlsTheFolderAndChecksEverythingElseOncePerOccurrence) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_server.SetResponse(
         "/dir/", HtmlPage("200 OK", " " + Anchor("page.html") + Anchor("/top.html") +
@@ -76,7 +79,7 @@ TEST_F(WebCrawl, CrawlsTheFolderAndChecksEverythingElseOncePerOccurrence) {
     EXPECT_EQ(m_window.StatusText(), L"Total links found: 6, errors: 0");
 }
 
-TEST_F(WebCrawl, EachPageIsRequestedOnceWhateverTextNamesIt) {
+TEST_P(WebCrawl, EachPageIsRequestedOnceWhateverTextNamesIt) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_server.SetResponse(
         "/dir/",
@@ -108,7 +111,7 @@ TEST_F(WebCrawl, EachPageIsRequestedOnceWhateverTextNamesIt) {
                             "/dir/d.html", "/dir/e.html", "/dir/git-doc.html"));
 }
 
-TEST_F(WebCrawl, ErrorAndRedirectPagesStillYieldTheirLinks) {
+TEST_P(WebCrawl, ErrorAndRedirectPagesStillYieldTheirLinks) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_server.SetResponse("/", HtmlPage("200 OK", " " + Anchor("gone.html") + Anchor("moved.html") +
                                                      Anchor("found.html")));
@@ -132,7 +135,7 @@ TEST_F(WebCrawl, ErrorAndRedirectPagesStillYieldTheirLinks) {
     EXPECT_EQ(m_window.StatusText(), L"Total links found: 6, errors: 1");
 }
 
-TEST_F(WebCrawl, AnImageInTheFolderIsFetchedThroughTheQueueWithoutLinks) {
+TEST_P(WebCrawl, AnImageInTheFolderIsFetchedThroughTheQueueWithoutLinks) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_window.Options().checkImages = 1;
     m_server.SetResponse("/", HtmlPage("200 OK", " <img src=\"pic.png\"> "));
@@ -143,7 +146,7 @@ TEST_F(WebCrawl, AnImageInTheFolderIsFetchedThroughTheQueueWithoutLinks) {
                                              Row{U("/pic.png"), L"200 OK", At("/", 1)}));
 }
 
-TEST_F(WebCrawl, PageOnlyExtractsTheStartPageAlone) {
+TEST_P(WebCrawl, PageOnlyExtractsTheStartPageAlone) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_window.Options().scanPageOnly = 1;
     m_server.SetResponse("/", HtmlPage("200 OK", " " + Anchor("a.html")));
@@ -153,7 +156,7 @@ TEST_F(WebCrawl, PageOnlyExtractsTheStartPageAlone) {
                                              Row{U("/a.html"), L"200 OK", At("/", 1)}));
 }
 
-TEST_F(WebCrawl, NeverMoreThanTenConnectionsAtOnce) {
+TEST_P(WebCrawl, NeverMoreThanTenConnectionsAtOnce) {
     SKIP_WITHOUT_PORT_80(m_server);
     std::string links;
     for (int i = 0; i < 25; ++i) links += Anchor("p" + std::to_string(i) + ".html");
@@ -167,7 +170,7 @@ TEST_F(WebCrawl, NeverMoreThanTenConnectionsAtOnce) {
     EXPECT_GE(m_server.MostConnectionsAtOnce(), 2u);
 }
 
-TEST_F(WebCrawl, ConnectionErrorsBecomeStates) {
+TEST_P(WebCrawl, ConnectionErrorsBecomeStates) {
     SKIP_WITHOUT_PORT_80(m_server);
     ScanAndWait(L"https://" + Widen(m_server.Address()) + L"/");
     EXPECT_THAT(Rows(), ElementsAre(Row{L"https://" + Widen(m_server.Address()) + L"/",
@@ -180,7 +183,7 @@ TEST_F(WebCrawl, ConnectionErrorsBecomeStates) {
     EXPECT_EQ(m_window.Rows().at(0).state, L"Connection error. No response from server.");
 }
 
-TEST_F(WebCrawl, NothingHappensAfterStop) {
+TEST_F(WebChecksOutsideACrawl, NothingHappensAfterStop) {
     SKIP_WITHOUT_PORT_80(m_server);
     TheScanState().scanRunning = false;
     FetchPage(m_server.Url("/"), "here");
@@ -189,7 +192,7 @@ TEST_F(WebCrawl, NothingHappensAfterStop) {
     EXPECT_THAT(m_server.Requests(), IsEmpty());
 }
 
-TEST_F(WebCrawl, LocalPagesCheckTheirWebLinksWhenAsked) {
+TEST_F(WebChecksOutsideACrawl, LocalPagesCheckTheirWebLinksWhenAsked) {
     SKIP_WITHOUT_PORT_80(m_server);
     TempFolder site;
     // A path with a character beyond one byte keeps it in the location.

@@ -1,0 +1,311 @@
+// Fast checking: the web checks of a scan carried out by a pool of worker
+// threads over kept-alive connections, at most a set number to one server,
+// with no pauses. A check starts as soon as it is queued and the scan ends as
+// soon as the last check does.
+//
+// Why a pool of blocking workers rather than an event loop: each check is
+// the classic client's blocking exchange (TLS included) read to its exact
+// end, so the rows are made by the same code in both modes; on loopback the
+// time goes to the server and the kernel, not to thread switches. The pool
+// grows with the work that can run at once (each server's queue up to its
+// connection limit) to at most kMaxWorkers threads, and every thread ends
+// with the scan.
+//
+// Each server (scheme, host and port) has its own queue and its idle kept
+// connections; a worker takes the next check of a server that has one
+// waiting and a connection to spare, so a slow or hostile server holds no
+// more than its own connections. Stop is noticed within kStopPollMs: the
+// waiting checks are dropped and every connection in use is shut down, so
+// the workers' reads and handshakes end at once.
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/kept_alive_exchange.h"
+#include "engine/main_window_record.h"
+#include "engine/results_table.h"
+#include "engine/scan_control.h"
+#include "engine/scan_options.h"
+#include "engine/scan_state.h"
+#include "engine/text_limits.h"
+#include "engine/web_checks.h"
+#include "engine/web_crawl.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kMaxWorkers = 64;
+constexpr std::chrono::milliseconds kStopPollMs{50};
+// The status bar shows a check at most this often: thousands a second would
+// only keep the window busy.
+constexpr std::chrono::milliseconds kStatusInterval{100};
+
+std::atomic<Clock::rep> lastStatusShown{0};
+
+void ShowStatusNowAndThen(const std::string& address) {
+    const Clock::rep now = Clock::now().time_since_epoch().count();
+    Clock::rep last = lastStatusShown.load();
+    const auto interval = std::chrono::duration_cast<Clock::duration>(kStatusInterval).count();
+    if (now - last < interval || !lastStatusShown.compare_exchange_strong(last, now)) return;
+    ShowCheckingStatus(address);
+}
+
+HttpsLinks CurrentHttpsLinks() { return HttpsLinksOf(mainWindow->Options()); }
+
+// The server a request goes to: its connections are shared by its checks.
+std::string ServerKeyOf(const WebRequestTarget& target) {
+    return (target.secure ? "https " : "http ") + target.connectHost + " " +
+           std::to_string(target.port);
+}
+
+struct Check {
+    ResponseUse use = ResponseUse::kPage;
+    std::string url;
+    std::string location;
+};
+
+struct Server {
+    std::deque<Check> waiting;
+    int busy = 0;
+    std::vector<std::unique_ptr<KeptConnection>> idle;
+    bool listedReady = false;
+};
+
+// A check handed to a worker, with the connection it may use (open when it
+// was kept from an earlier check).
+struct Assignment {
+    Server* server = nullptr;
+    Check check;
+    std::unique_ptr<KeptConnection> connection;
+};
+
+// Opens the connection if needed and runs the exchange; a kept connection
+// that the server closed before answering is replaced once by a new one.
+CheckResponse Exchange(KeptConnection& connection, const WebRequestTarget& target, ResponseUse use,
+                       bool* reusable) {
+    const std::atomic<bool>& running = TheScanState().scanRunning;
+    *reusable = false;
+    for (bool firstTry = true;; firstTry = false) {
+        const bool kept = connection.IsOpen();
+        if (!kept) {
+            std::string failure;
+            const FetchOutcome opened =
+                connection.Open(target, kPageFirstTimeoutMs, running, &failure);
+            if (opened != FetchOutcome::kFirstBlock) return {opened, std::move(failure), {}, {}};
+        }
+        KeptAliveResponse response = ExchangeOverKeptConnection(connection, target, use);
+        if (kept && firstTry && response.closedUnanswered && running) {
+            connection.Close();
+            continue;
+        }
+        *reusable = response.reusable;
+        return {response.outcome, std::move(response.failure), std::move(response.firstBlock),
+                std::move(response.body)};
+    }
+}
+
+class FastChecks final : public WebChecks {
+public:
+    explicit FastChecks(int connectionsPerHost) : m_limit(std::max(1, connectionsPerHost)) {}
+
+    ~FastChecks() override { EndWorkers(); }
+
+    void QueuePage(std::string url, std::string location) override {
+        Queue({ResponseUse::kPage, std::move(url), std::move(location)});
+    }
+
+    void CheckExternal(std::string url, std::string location) override {
+        if (!TheScanState().scanRunning || url.size() > kMaxAddressLength) return;
+        // As the classic check does: a page first met as an external link is
+        // never crawled afterwards.
+        MarkUrlVisited(url);
+        Queue({ResponseUse::kStatusOnly, std::move(url), std::move(location)});
+    }
+
+    void RunUntilDone() override {
+        std::unique_lock lock(m_mutex);
+        while (m_waiting + m_running > 0) {
+            if (!TheScanState().scanRunning) DropEverythingLocked();
+            m_progress.wait_for(lock, kStopPollMs);
+        }
+        lock.unlock();
+        EndWorkers();
+    }
+
+private:
+    void Queue(Check check) {
+        const WebRequestTarget target = RequestTargetOf(check.url, CurrentHttpsLinks());
+        std::lock_guard lock(m_mutex);
+        if (m_ended || !TheScanState().scanRunning) return;
+        Server& server = m_servers[ServerKeyOf(target)];
+        server.waiting.push_back(std::move(check));
+        ++m_waiting;
+        ListIfReadyLocked(server);
+        WakeOrAddWorkerLocked();
+    }
+
+    void ListIfReadyLocked(Server& server) {
+        if (server.listedReady || server.waiting.empty() || server.busy >= m_limit) return;
+        server.listedReady = true;
+        m_ready.push_back(&server);
+    }
+
+    void WakeOrAddWorkerLocked() {
+        if (m_ready.empty()) return;
+        if (m_idleWorkers > 0) {
+            m_workAvailable.notify_one();
+            return;
+        }
+        if (m_workers.size() >= kMaxWorkers) return;
+        try {
+            m_workers.emplace_back([this] { WorkerLoop(); });
+        } catch (const std::system_error&) {
+            // The workers there are carry on; with none at all the checks
+            // cannot run, and the scan ends without them.
+            if (m_workers.empty()) DropWaitingLocked();
+        }
+    }
+
+    // The next check of a ready server, round robin; false when none is ready.
+    bool TakeLocked(Assignment& assignment) {
+        while (!m_ready.empty()) {
+            Server* server = m_ready.front();
+            m_ready.pop_front();
+            server->listedReady = false;
+            if (server->waiting.empty() || server->busy >= m_limit) continue;
+            assignment.server = server;
+            assignment.check = std::move(server->waiting.front());
+            server->waiting.pop_front();
+            --m_waiting;
+            ++server->busy;
+            ++m_running;
+            if (!server->idle.empty()) {
+                assignment.connection = std::move(server->idle.back());
+                server->idle.pop_back();
+            } else {
+                assignment.connection = std::make_unique<KeptConnection>();
+            }
+            m_inUse.insert(assignment.connection.get());
+            ListIfReadyLocked(*server);
+            return true;
+        }
+        return false;
+    }
+
+    void ReturnLocked(Assignment& assignment, bool reusable) {
+        Server& server = *assignment.server;
+        m_inUse.erase(assignment.connection.get());
+        --server.busy;
+        --m_running;
+        if (reusable && assignment.connection->IsOpen() &&
+            server.idle.size() < static_cast<std::size_t>(m_limit) && !m_ended) {
+            server.idle.push_back(std::move(assignment.connection));
+        }
+        assignment.connection.reset();
+        ListIfReadyLocked(server);
+        WakeOrAddWorkerLocked();
+        m_progress.notify_one();
+    }
+
+    void WorkerLoop() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            Assignment assignment;
+            while (!TakeLocked(assignment)) {
+                if (m_ended) return;
+                ++m_idleWorkers;
+                m_workAvailable.wait(lock);
+                --m_idleWorkers;
+            }
+            lock.unlock();
+            const bool reusable = CarryOut(assignment.check, *assignment.connection);
+            lock.lock();
+            ReturnLocked(assignment, reusable);
+        }
+    }
+
+    // One check and its row; true when its connection may be kept. Nothing
+    // escapes: an exception in a worker would end the program.
+    static bool CarryOut(const Check& check, KeptConnection& connection) {
+        ScanState& scan = TheScanState();
+        if (!scan.scanRunning) return false;
+        try {
+            ShowStatusNowAndThen(check.url);
+            const WebRequestTarget target = RequestTargetOf(check.url, CurrentHttpsLinks());
+            bool reusable = false;
+            const CheckResponse response = Exchange(connection, target, check.use, &reusable);
+            // An exchange that Stop cut short leaves no row.
+            if (!scan.scanRunning && response.outcome != FetchOutcome::kFirstBlock) return false;
+            if (check.use == ResponseUse::kPage) {
+                ReportPageCheck(check.url, check.location, response);
+            } else {
+                ReportExternalCheck(check.url, check.location, response);
+            }
+            return reusable;
+        } catch (const std::exception& error) {
+            try {
+                AddWebResult(check.url, std::string("Check failed: ") + error.what(),
+                             check.location);
+            } catch (...) {
+            }
+            return false;
+        }
+    }
+
+    void DropWaitingLocked() {
+        for (auto& [key, server] : m_servers) server.waiting.clear();
+        m_waiting = 0;
+        m_ready.clear();
+        for (auto& [key, server] : m_servers) server.listedReady = false;
+    }
+
+    // After Stop: nothing more starts, and what runs stops waiting.
+    void DropEverythingLocked() {
+        DropWaitingLocked();
+        for (const KeptConnection* connection : m_inUse) ShutdownKeptConnection(*connection);
+    }
+
+    // Workers finish the checks they hold, take no more, and end; only then
+    // do the servers and their kept connections go.
+    void EndWorkers() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_ended = true;
+            DropWaitingLocked();
+        }
+        m_workAvailable.notify_all();
+        for (std::thread& worker : m_workers) {
+            if (worker.joinable()) worker.join();
+        }
+        m_workers.clear();
+        std::lock_guard lock(m_mutex);
+        m_servers.clear();
+    }
+
+    const int m_limit;
+    std::mutex m_mutex;
+    std::condition_variable m_workAvailable;
+    std::condition_variable m_progress;
+    std::unordered_map<std::string, Server> m_servers;
+    std::deque<Server*> m_ready;
+    std::unordered_set<const KeptConnection*> m_inUse;
+    std::size_t m_waiting = 0;
+    std::size_t m_running = 0;
+    std::size_t m_idleWorkers = 0;
+    std::vector<std::thread> m_workers;
+    bool m_ended = false;
+};
+
+}  // namespace
+
+std::unique_ptr<WebChecks> MakeFastWebChecks(int connectionsPerHost) {
+    return std::make_unique<FastChecks>(connectionsPerHost);
+}
