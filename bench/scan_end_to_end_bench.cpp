@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "bench/crawl_floor.h"
 #include "bench/site_generator.h"
@@ -20,6 +21,7 @@
 #include "engine/url_functions.h"
 #include "platform/child_process.h"
 #include "platform/environment.h"
+#include "platform/process_memory.h"
 #include "testing/nginx_server.h"
 #include "testing/temp_folder.h"
 
@@ -70,11 +72,10 @@ std::size_t PeakKibWritten(const std::filesystem::path& file) {
     return std::strtoull(last.c_str(), nullptr, 10);
 }
 
-// Runs skarnel-cli on target with the default options spelt out, so that a
-// saved options file cannot change what is measured. Its peak memory comes
-// from /usr/bin/time: a child spawned straight from this large process would
-// have this process's peak counted as its own.
-CliRun RunCli(const std::string& target) {
+// Runs command under /usr/bin/time, its output to a scratch folder. Its peak
+// memory comes from /usr/bin/time: a child spawned straight from this large
+// process would have this process's peak counted as its own.
+CliRun RunProgram(std::vector<std::string> command) {
     const TempFolder scratch;
     const std::filesystem::path output = scratch.Path() / "rows.tsv";
     const std::filesystem::path peak = scratch.Path() / "peak.txt";
@@ -82,15 +83,12 @@ CliRun RunCli(const std::string& target) {
     setup.outputPath = output.string();
     setup.errorPath = (scratch.Path() / "errors.txt").string();
     setup.environment = {{"HOME", scratch.Path().string()}};
+    setup.workingFolder = scratch.Path().string();
+    command.insert(command.begin(), {"/usr/bin/time", "-f", "%M", "-o", peak.string()});
     CliRun run;
     ChildProcess child;
     const auto started = std::chrono::steady_clock::now();
-    if (!child.Start(
-            {"/usr/bin/time", "-f", "%M", "-o", peak.string(), cliProgram.string(), "--no-progress",
-             "--no-images", "--no-all-tags", "--no-external", "--no-page-only", target},
-            setup, &run.error)) {
-        return run;
-    }
+    if (!child.Start(command, setup, &run.error)) return run;
     run.exitStatus = child.WaitUntilExit();
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     run.peakResidentBytes = PeakKibWritten(peak) * 1024;
@@ -101,11 +99,22 @@ CliRun RunCli(const std::string& target) {
     return run;
 }
 
+// Runs skarnel-cli on target with the default options spelt out, so that a
+// saved options file cannot change what is measured; extra options first.
+CliRun RunCli(const std::string& target, std::vector<std::string> extra = {}) {
+    std::vector<std::string> command = {cliProgram.string(), "--no-progress", "--no-images",
+                                        "--no-all-tags",     "--no-external", "--no-page-only",
+                                        "--no-https",        "--no-fast"};
+    command.insert(command.end(), extra.begin(), extra.end());
+    command.push_back(target);
+    return RunProgram(std::move(command));
+}
+
 // Times one run and checks that it gave the expected rows; its seconds when
 // it did.
 std::optional<double> MeasureRun(benchmark::State& state, const std::string& target,
-                                 std::size_t expectedRows) {
-    const CliRun run = RunCli(target);
+                                 std::size_t expectedRows, std::vector<std::string> extra = {}) {
+    const CliRun run = RunCli(target, std::move(extra));
     if (!run.error.empty()) {
         state.SkipWithError(run.error.c_str());
         return std::nullopt;
@@ -192,17 +201,45 @@ CrawlFloor FloorOf(const SitePlan& plan, const NginxServer& server, bool keptAli
     });
 }
 
+// nginx serving a generated site on an address of its own per connection
+// mode. Its responses carry the header with which a server tells Debian's
+// linkchecker that it may be checked without a pause between requests.
+std::unique_ptr<NginxServer> ServeSite(const GeneratedSite& site, bool keptAlive) {
+    NginxSetup setup;
+    setup.connections = keptAlive ? NginxConnections::kKeepAlive : NginxConnections::kCloseEach;
+    setup.headers = {"LinkChecker skarnel-bench"};
+    return std::make_unique<NginxServer>(keptAlive ? "127.81.0.1" : "127.81.0.2",
+                                         site.folder.Path(), setup);
+}
+
+// What share of a run's wall time went to nginx's processor time, on the
+// same two cores as the checker.
+class ServerShare {
+public:
+    explicit ServerShare(const NginxServer& server)
+        : m_server(server), m_before(ProcessCpuSeconds(server.ProcessId())) {}
+    void Report(benchmark::State& state, double seconds) const {
+        const double used = ProcessCpuSeconds(m_server.ProcessId()) - m_before;
+        if (m_before >= 0 && seconds > 0) state.counters["server_cpu_%"] = used / seconds * 100;
+    }
+
+private:
+    const NginxServer& m_server;
+    double m_before;
+};
+
+bool SiteServed(benchmark::State& state, const GeneratedSite& site, const NginxServer& server) {
+    if (site.written && server.IsListening()) return true;
+    state.SkipWithError(site.written ? server.Failure().c_str() : "could not write the site");
+    return false;
+}
+
 void BM_WebCrawl(benchmark::State& state) {
     const GeneratedSite& site = SiteOf(static_cast<std::size_t>(state.range(0)));
     const bool keptAlive = state.range(1) == 0;
-    // An address of its own per connection mode: nginx takes port 80 there.
-    const NginxServer server(
-        keptAlive ? "127.81.0.1" : "127.81.0.2", site.folder.Path(),
-        keptAlive ? NginxConnections::kKeepAlive : NginxConnections::kCloseEach);
-    if (!site.written || !server.IsListening()) {
-        state.SkipWithError(site.written ? server.Failure().c_str() : "could not write the site");
-        return;
-    }
+    const std::unique_ptr<NginxServer> served = ServeSite(site, keptAlive);
+    const NginxServer& server = *served;
+    if (!SiteServed(state, site, server)) return;
     const CrawlFloor floor = FloorOf(site.plan, server, keptAlive);
     const double floorSeconds = floor.milliseconds / 1000;
     state.SetLabel(keptAlive ? "keep-alive" : "close-each");
@@ -214,6 +251,90 @@ void BM_WebCrawl(benchmark::State& state) {
         state.counters["over_floor_%"] = (*seconds / floorSeconds - 1) * 100;
     }
 }
+// Fast checking on the same sites: every check a row, as in the classic
+// crawl, and how much of the time nginx used.
+void BM_FastWebCrawl(benchmark::State& state) {
+    const GeneratedSite& site = SiteOf(static_cast<std::size_t>(state.range(0)));
+    const bool keptAlive = state.range(1) == 0;
+    const std::unique_ptr<NginxServer> served = ServeSite(site, keptAlive);
+    if (!SiteServed(state, site, *served)) return;
+    const CrawlFloor floor = FloorOf(site.plan, *served, keptAlive);
+    state.SetLabel(keptAlive ? "fast, keep-alive" : "fast, close-each");
+    for (auto _ : state) {
+        const ServerShare share(*served);
+        const auto seconds = MeasureRun(state, served->Url("/" + site.plan.pages[0].path),
+                                        floor.fetches, {"--fast"});
+        if (!seconds) return;
+        share.Report(state, *seconds);
+    }
+}
+BENCHMARK(BM_FastWebCrawl)->Apply(WholeRuns)->ArgsProduct({{1000, 10000}, {0, 1}})->Repetitions(3);
+
+// Other checkers, run by this program on the same sites when they are
+// installed: wget's spider and Debian's linkchecker, its pause between
+// requests lifted (maxrequestspersecond, and the header nginx sends).
+enum class Peer { kWget, kLinkchecker };
+
+std::vector<std::string> PeerCommand(Peer peer, const std::string& start,
+                                     const std::filesystem::path& folder) {
+    if (peer == Peer::kWget) {
+        return {"/usr/bin/wget", "--spider", "-r", "-l", "inf", "-e", "robots=off", "-nv", "-P",
+                folder.string(), start};
+    }
+    const std::filesystem::path settings = folder / "linkcheckerrc";
+    std::ofstream(settings) << "[checking]\nthreads=10\nmaxrequestspersecond=1000000\n";
+    return {"/usr/bin/linkchecker",
+            "-f",
+            settings.string(),
+            "--no-status",
+            "--no-warnings",
+            "-o",
+            "none",
+            start};
+}
+
+void BM_PeerCrawl(benchmark::State& state) {
+    const GeneratedSite& site = SiteOf(static_cast<std::size_t>(state.range(0)));
+    const bool keptAlive = state.range(1) == 0;
+    const auto peer = static_cast<Peer>(state.range(2));
+    const char* name = peer == Peer::kWget ? "wget" : "linkchecker";
+    state.SetLabel(std::string(name) + (keptAlive ? ", keep-alive" : ", close-each"));
+    if (!std::filesystem::exists(peer == Peer::kWget ? "/usr/bin/wget" : "/usr/bin/linkchecker")) {
+        state.SkipWithError((std::string(name) + " is not installed").c_str());
+        return;
+    }
+    const std::unique_ptr<NginxServer> served = ServeSite(site, keptAlive);
+    if (!SiteServed(state, site, *served)) return;
+    const CrawlFloor floor = FloorOf(site.plan, *served, keptAlive);
+    for (auto _ : state) {
+        const TempFolder scratch;
+        const ServerShare share(*served);
+        const std::size_t servedBefore = served->RequestsServed();
+        const CliRun run = RunProgram(
+            PeerCommand(peer, served->Url("/" + site.plan.pages[0].path), scratch.Path()));
+        const std::size_t requests = served->RequestsServed() - servedBefore;
+        // Both ask for every page; wget asks for some twice (HEAD, then GET).
+        if (!run.error.empty() || requests < floor.fetches) {
+            const std::string why = run.error.empty() ? std::string(name) + " made " +
+                                                            std::to_string(requests) + " requests"
+                                                      : run.error;
+            state.SkipWithError(why.c_str());
+            return;
+        }
+        state.SetIterationTime(run.seconds);
+        state.counters["peak_RSS_MiB"] = static_cast<double>(run.peakResidentBytes) / (1024 * 1024);
+        state.counters["requests"] = static_cast<double>(requests);
+        share.Report(state, run.seconds);
+    }
+}
+BENCHMARK(BM_PeerCrawl)
+    ->Apply(WholeRuns)
+    ->ArgsProduct({{1000, 10000}, {0, 1}, {0}})
+    ->Repetitions(3);
+// linkchecker takes minutes on 10,000 pages: one run each there.
+BENCHMARK(BM_PeerCrawl)->Apply(WholeRuns)->ArgsProduct({{1000}, {0, 1}, {1}})->Repetitions(3);
+BENCHMARK(BM_PeerCrawl)->Apply(WholeRuns)->ArgsProduct({{10000}, {0, 1}, {1}})->Repetitions(1);
+
 // A crawl of 1,000 pages with kept-alive connections takes over a minute, so
 // it gets the fewest runs that still give a median; the close-each crawls,
 // six seconds each and the most sensitive to a loaded machine, get five.
