@@ -227,8 +227,12 @@ std::wstring CDlgMain::ReadPathText() {
 }
 
 void CDlgMain::AppendRow(const ResultRow& row) {
+    // Rows from a scan's threads come in streams; one added here comes alone.
+    const auto showing = QThread::currentThread() == thread()
+                             ? CResultsModel::Showing::kAtOnce
+                             : CResultsModel::Showing::kWithTheStream;
     OnUiThread([&] {
-        m_results->Append(row);
+        m_results->Append(row, showing);
         // A row added at the end may break the order the arrow claims.
         ClearSortIndicator();
         DeferTablePaint();
@@ -237,7 +241,7 @@ void CDlgMain::AppendRow(const ResultRow& row) {
 
 int CDlgMain::RowCount() {
     int count = 0;
-    OnUiThread([&] { count = m_results->rowCount(); });
+    OnUiThread([&] { count = m_results->RowsAppended(); });
     return count;
 }
 

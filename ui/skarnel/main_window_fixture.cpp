@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QTreeView>
 #include <condition_variable>
 #include <mutex>
 
@@ -95,7 +96,11 @@ void MainWindowFixture::ReleaseScan() {
 }
 
 bool MainWindowFixture::WaitForScanEnd() {
-    return ServeEventsUntil([] { return !IsScanThreadAlive(); });
+    // The table shows a scan's last rows a moment after they arrive.
+    return ServeEventsUntil([this] {
+        return !IsScanThreadAlive() &&
+               m_window->ResultsTable()->model()->rowCount() == m_window->RowCount();
+    });
 }
 
 std::wstring MainWindowFixture::ConfigurationText() const {

@@ -15,16 +15,44 @@ constexpr std::array<const wchar_t*, kResultColumnCount> kHeadings{L"Link", L"St
 }  // namespace
 
 CResultsModel::CResultsModel(std::array<QIcon, 3> icons, QObject* parent)
-    : QAbstractTableModel(parent), m_icons(std::move(icons)) {}
+    : QAbstractTableModel(parent), m_icons(std::move(icons)), m_showTimer(new QTimer(this)) {
+    m_showTimer->setSingleShot(true);
+    m_showTimer->setInterval(kShowRowsAfter);
+    connect(m_showTimer, &QTimer::timeout, this, &CResultsModel::ShowWaitingRows);
+}
 
-void CResultsModel::Append(const ResultRow& row) {
-    const int index = static_cast<int>(m_rows.size());
-    beginInsertRows(QModelIndex(), index, index);
-    m_rows.push_back(row);
+void CResultsModel::Append(const ResultRow& row, Showing showing) {
+    m_waiting.push_back(row);
+    if (showing == Showing::kAtOnce) {
+        ShowWaitingRows();
+    } else if (!m_showTimer->isActive()) {
+        m_showTimer->start();
+    }
+}
+
+void CResultsModel::ShowWaitingRows() {
+    m_showTimer->stop();
+    if (m_waiting.empty()) return;
+    const int first = static_cast<int>(m_rows.size());
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(m_waiting.size()) - 1);
+    m_rows.insert(m_rows.end(), std::make_move_iterator(m_waiting.begin()),
+                  std::make_move_iterator(m_waiting.end()));
+    m_waiting.clear();
     endInsertRows();
 }
 
+const std::vector<ResultRow>& CResultsModel::Rows() {
+    ShowWaitingRows();
+    return m_rows;
+}
+
+int CResultsModel::RowsAppended() const {
+    return static_cast<int>(m_rows.size() + m_waiting.size());
+}
+
 void CResultsModel::Clear() {
+    m_showTimer->stop();
+    m_waiting.clear();
     beginResetModel();
     m_rows.clear();
     endResetModel();
@@ -32,6 +60,7 @@ void CResultsModel::Clear() {
 
 void CResultsModel::SortByColumn(int column) {
     if (column < 0 || column >= kResultColumnCount) return;
+    ShowWaitingRows();
     std::vector<std::size_t> order(m_rows.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {

@@ -2,11 +2,18 @@
 // texts and a state icon per row, appended in the order the scan adds them
 // and sorted by one column on a header click. UI thread only; scan threads
 // reach it through the window's synchronous calls.
+//
+// Rows that arrive one after the other are shown together, at most
+// kShowRowsAfter after the first of them: the view lays out all its rows
+// for every insertion, so a fast scan's thousands of rows inserted one by
+// one would cost time in the square of their number. They count at once.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <QTimer>
 #include <array>
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -22,13 +29,20 @@ public:
     // icons: the pictures of ResultIcon kOk, kError and kSkipped, in that order.
     CResultsModel(std::array<QIcon, 3> icons, QObject* parent);
 
-    void Append(const ResultRow& row);
+    // A row appended while a stream of them arrives is shown with those that
+    // follow it within kShowRowsAfter; one appended alone is shown at once.
+    enum class Showing { kAtOnce, kWithTheStream };
+    void Append(const ResultRow& row, Showing showing);
     void Clear();
     // Sorts every row ascending by the column's text in code-unit order; the
     // selected row stays selected wherever it moves.
     void SortByColumn(int column);
 
-    [[nodiscard]] const std::vector<ResultRow>& Rows() const { return m_rows; }
+    // Every row appended, those still to be shown included.
+    [[nodiscard]] const std::vector<ResultRow>& Rows();
+    [[nodiscard]] int RowsAppended() const;
+    // Shows the rows that wait to be shown.
+    void ShowWaitingRows();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -38,4 +52,8 @@ public:
 private:
     std::array<QIcon, 3> m_icons;
     std::vector<ResultRow> m_rows;
+    std::vector<ResultRow> m_waiting;
+    QTimer* m_showTimer;
 };
+
+inline constexpr std::chrono::milliseconds kShowRowsAfter{50};
