@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -362,6 +363,29 @@ std::vector<std::string> Lines(const std::string& text) {
 
 namespace {
 
+// A page linked from several pages may name any of them: the one whose
+// link was met first, which depends on the order the checks ended in.
+std::string WithFirstOfItsLinkingPages(const std::string& line, const std::string& site) {
+    static const std::map<std::string, std::vector<std::string>> kLinkedFromSeveral = {
+        {"logo.png", {"index.html:10", "about.html:9", "menu/cakes.html:9"}},
+        {"menu/breads.html", {"index.html:14", "about.html:14", "menu/cakes.html:11"}},
+        {"menu/cakes.html", {"index.html:15", "menu/breads.html:15"}},
+    };
+    const std::size_t stateEnd = line.find('\t', line.find('\t') + 1);
+    const std::size_t locationEnd = line.find('\t', stateEnd + 1);
+    const std::string link = line.substr(0, line.find('\t'));
+    const std::string location = line.substr(stateEnd + 1, locationEnd - stateEnd - 1);
+    for (const auto& [page, linkingPlaces] : kLinkedFromSeveral) {
+        if (link != site + page) continue;
+        for (const std::string& place : linkingPlaces) {
+            if (location != site + place) continue;
+            return line.substr(0, stateEnd + 1) + site + linkingPlaces.front() +
+                   line.substr(locationEnd);
+        }
+    }
+    return line;
+}
+
 // The sample site crawled from site (the server's "http://a/" or
 // "https://a/"): its rows and totals. The workers finish in any order, so the
 // rows are compared as a set.
@@ -371,6 +395,7 @@ void ExpectSampleSiteCrawl(const ProgramRun& run, const std::string& site) {
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), "Total links found: 13, errors: 6");
     lines.pop_back();
+    for (std::string& line : lines) line = WithFirstOfItsLinkingPages(line, site);
     std::sort(lines.begin(), lines.end());
     const std::string refused = "Connection error. Can't connect to the server.";
     const auto row = [&site](const std::string& link, const std::string& state,

@@ -72,6 +72,21 @@ struct Check {
     std::string location;
 };
 
+// The checks a page's links queue, held while the page is scanned and
+// handed on together when it is done: the next pages start only once this
+// page has marked all its links visited, as in the classic crawl, so a page
+// that two pages link to names the one whose link was met first in the
+// order the pages were checked, and one lock serves all of a page's links.
+thread_local std::vector<Check>* pageBatch = nullptr;
+
+class PageBatchScope {
+public:
+    explicit PageBatchScope(std::vector<Check>& batch) { pageBatch = &batch; }
+    ~PageBatchScope() { pageBatch = nullptr; }
+    PageBatchScope(const PageBatchScope&) = delete;
+    PageBatchScope& operator=(const PageBatchScope&) = delete;
+};
+
 struct Server {
     std::deque<Check> waiting;
     int busy = 0;
@@ -142,14 +157,27 @@ public:
 
 private:
     void Queue(Check check) {
-        const WebRequestTarget target = RequestTargetOf(check.url, CurrentHttpsLinks());
+        if (pageBatch != nullptr) {
+            pageBatch->push_back(std::move(check));
+            return;
+        }
+        std::vector<Check> one;
+        one.push_back(std::move(check));
+        QueueAll(one);
+    }
+
+    void QueueAll(std::vector<Check>& checks) {
+        if (checks.empty()) return;
+        const HttpsLinks https = CurrentHttpsLinks();
         std::lock_guard lock(m_mutex);
         if (m_ended || !TheScanState().scanRunning) return;
-        Server& server = m_servers[ServerKeyOf(target)];
-        server.waiting.push_back(std::move(check));
-        ++m_waiting;
-        ListIfReadyLocked(server);
-        WakeOrAddWorkerLocked();
+        for (Check& check : checks) {
+            Server& server = m_servers[ServerKeyOf(RequestTargetOf(check.url, https))];
+            server.waiting.push_back(std::move(check));
+            ++m_waiting;
+            ListIfReadyLocked(server);
+        }
+        WakeOrAddWorkersLocked();
     }
 
     void ListIfReadyLocked(Server& server) {
@@ -158,19 +186,31 @@ private:
         m_ready.push_back(&server);
     }
 
-    void WakeOrAddWorkerLocked() {
-        if (m_ready.empty()) return;
-        if (m_idleWorkers > 0) {
-            m_workAvailable.notify_one();
-            return;
+    // Enough workers for every check that may start now: the idle ones are
+    // woken, and new ones started while too few are free (up to kMaxWorkers).
+    void WakeOrAddWorkersLocked() {
+        std::size_t runnable = 0;
+        for (const Server* server : m_ready) {
+            runnable +=
+                std::min(server->waiting.size(), static_cast<std::size_t>(m_limit - server->busy));
         }
-        if (m_workers.size() >= kMaxWorkers) return;
-        try {
-            m_workers.emplace_back([this] { WorkerLoop(); });
-        } catch (const std::system_error&) {
-            // The workers there are carry on; with none at all the checks
-            // cannot run, and the scan ends without them.
-            if (m_workers.empty()) DropWaitingLocked();
+        if (runnable == 0) return;
+        const std::size_t free = m_workers.size() - m_running;
+        for (std::size_t more = runnable > free ? runnable - free : 0;
+             more > 0 && m_workers.size() < kMaxWorkers; --more) {
+            try {
+                m_workers.emplace_back([this] { WorkerLoop(); });
+            } catch (const std::system_error&) {
+                // The workers there are carry on; with none at all the checks
+                // cannot run, and the scan ends without them.
+                if (m_workers.empty()) DropWaitingLocked();
+                break;
+            }
+        }
+        if (runnable == 1) {
+            m_workAvailable.notify_one();
+        } else {
+            m_workAvailable.notify_all();
         }
     }
 
@@ -211,7 +251,7 @@ private:
         }
         assignment.connection.reset();
         ListIfReadyLocked(server);
-        WakeOrAddWorkerLocked();
+        WakeOrAddWorkersLocked();
         m_progress.notify_one();
     }
 
@@ -221,12 +261,16 @@ private:
             Assignment assignment;
             while (!TakeLocked(assignment)) {
                 if (m_ended) return;
-                ++m_idleWorkers;
                 m_workAvailable.wait(lock);
-                --m_idleWorkers;
             }
             lock.unlock();
-            const bool reusable = CarryOut(assignment.check, *assignment.connection);
+            std::vector<Check> queuedByThePage;
+            bool reusable = false;
+            {
+                const PageBatchScope batch(queuedByThePage);
+                reusable = CarryOut(assignment.check, *assignment.connection);
+            }
+            QueueAll(queuedByThePage);
             lock.lock();
             ReturnLocked(assignment, reusable);
         }
@@ -299,7 +343,6 @@ private:
     std::unordered_set<const KeptConnection*> m_inUse;
     std::size_t m_waiting = 0;
     std::size_t m_running = 0;
-    std::size_t m_idleWorkers = 0;
     std::vector<std::thread> m_workers;
     bool m_ended = false;
 };
