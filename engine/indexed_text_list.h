@@ -39,7 +39,13 @@ private:
     // text hashes and compares as its packed form would.
     struct Hash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view entry) const { return PackedTextHash(entry); }
+        std::size_t operator()(std::string_view entry) const {
+            if constexpr (sizeof(Char) == 1) {
+                return std::hash<std::string_view>{}(entry);
+            } else {
+                return PackedTextHash(entry);
+            }
+        }
         std::size_t operator()(std::wstring_view text) const { return PackedTextHash(text); }
     };
     struct Equal {

@@ -3,6 +3,7 @@
 // fragments, so that one page has one text), and the hand-over.
 #include "engine/link_classification.h"
 
+#include <algorithm>
 #include <optional>
 #include <type_traits>
 
@@ -24,42 +25,70 @@ bool IsIgnored(std::string_view value) {
            value.starts_with("javascript:") || value == "/" || value.starts_with('#');
 }
 
-// A base that ends in "/" is a folder already; otherwise its folder part.
-std::string FolderOfBase(const std::string& base) {
-    return base.ends_with('/') ? base : GetUrlFolder(base);
-}
-
-std::wstring FolderOfBase(const std::wstring& base) {
-    return base.ends_with(L'/') ? base : GetUrlFolderW(base);
-}
-
-// The host part or folder of base that a link of this kind is joined to.
 template <typename Char>
-std::basic_string<Char> FrontOfLink(LinkKind kind, const std::basic_string<Char>& base) {
-    if (kind != LinkKind::kRootRelative) return FolderOfBase(base);
+std::basic_string<Char> FolderOf(std::basic_string_view<Char> text) {
     if constexpr (std::is_same_v<Char, char>) {
-        return GetUrlHost(base);
+        return GetUrlFolder(text);
     } else {
-        return GetUrlHostW(base);
+        return GetUrlFolderW(text);
     }
+}
+
+// A local path's host part, as text or as bytes.
+template <typename Char>
+std::basic_string<Char> HostPartOf(std::basic_string_view<Char> text) {
+    if constexpr (std::is_same_v<Char, char>) {
+        return GetUrlHost(text);
+    } else {
+        return GetUrlHostW(text);
+    }
+}
+
+// What a local link of this kind is joined to: the base's host part for a
+// root-relative link; else the base, which ends in "/" when it is a folder
+// already, or its folder. A view of the base, or of storage when the front
+// had to be made.
+template <typename Char>
+std::basic_string_view<Char> FrontOfLink(LinkKind kind, const std::basic_string<Char>& base,
+                                         std::basic_string<Char>& storage) {
+    if (kind == LinkKind::kRootRelative) {
+        storage = HostPartOf<Char>(base);
+        return storage;
+    }
+    if (base.ends_with(Char('/'))) return base;
+    storage = FolderOf<Char>(base);
+    return storage;
 }
 
 // front, then each byte of part as one character, without dot segments.
 template <typename Char>
-std::basic_string<Char> JoinWithoutDotSegments(std::basic_string<Char> front,
+std::basic_string<Char> JoinWithoutDotSegments(std::basic_string_view<Char> front,
                                                std::string_view part) {
-    front.reserve(front.size() + part.size());
-    for (const char c : part) front.push_back(static_cast<Char>(static_cast<unsigned char>(c)));
+    std::basic_string<Char> path(front.size() + part.size(), Char(0));
+    std::copy(front.begin(), front.end(), path.begin());
+    std::transform(part.begin(), part.end(),
+                   path.begin() + static_cast<std::ptrdiff_t>(front.size()),
+                   [](char c) { return static_cast<Char>(static_cast<unsigned char>(c)); });
     constexpr Char kSlashDot[] = {'/', '.', 0};
     // Most paths hold no dot segment: they are taken as they are.
-    if (front.find(kSlashDot) == std::basic_string<Char>::npos && !front.starts_with(Char('.'))) {
-        return front;
+    if (path.find(kSlashDot) == std::basic_string<Char>::npos && !path.starts_with(Char('.'))) {
+        return path;
     }
     if constexpr (std::is_same_v<Char, char>) {
-        return RemoveDotSegments(front);
+        return RemoveDotSegments(path);
     } else {
-        return RemoveDotSegmentsW(front);
+        return RemoveDotSegmentsW(path);
     }
+}
+
+// front (a web page's origin or folder) joined with a link value, then
+// normalised; most joined addresses need no change and are not copied again.
+std::string JoinWebAddress(std::string_view front, std::string_view value) {
+    std::string address;
+    address.reserve(front.size() + value.size());
+    address.append(front).append(value);
+    NormaliseWebAddressInPlace(address);
+    return address;
 }
 
 }  // namespace
@@ -72,10 +101,10 @@ LinkKind KindOfLink(std::string_view value, HttpsLinks https) {
 }
 
 std::string ResolveWebLink(std::string_view value, LinkKind kind, const std::string& base) {
-    if (kind == LinkKind::kRootRelative) {
-        return NormaliseWebAddress(GetUrlOrigin(base) + std::string(value));
-    }
-    return NormaliseWebAddress(FolderOfBase(base) + std::string(value));
+    // A root-relative link keeps the scheme of its page.
+    if (kind == LinkKind::kRootRelative) return JoinWebAddress(GetUrlOrigin(base), value);
+    std::string storage;
+    return JoinWebAddress(FrontOfLink(kind, base, storage), value);
 }
 
 namespace {
@@ -83,9 +112,12 @@ namespace {
 // The path of a link part joined to base, without dot segments. A base
 // without its bytes leaves the file system to be given the text.
 LocalPath JoinLocal(const LocalPath& base, LinkKind kind, std::string_view part) {
-    LocalPath path{JoinWithoutDotSegments(FrontOfLink(kind, base.text), part), {}};
+    std::wstring textStorage;
+    LocalPath path{JoinWithoutDotSegments(FrontOfLink(kind, base.text, textStorage), part), {}};
     if (!base.fileBytes.empty()) {
-        path.fileBytes = JoinWithoutDotSegments(FrontOfLink(kind, base.fileBytes), part);
+        std::string bytesStorage;
+        path.fileBytes =
+            JoinWithoutDotSegments(FrontOfLink(kind, base.fileBytes, bytesStorage), part);
     }
     return path;
 }
@@ -105,8 +137,10 @@ LocalLinkPaths ResolveLocalLink(std::string_view value, LinkKind kind, const Loc
     const std::string_view suffix = value.substr(cut);
     LocalLinkPaths paths;
     paths.path = JoinLocal(base, kind, pathPart);
-    const std::string unescaped = PercentDecoded(pathPart);
-    if (unescaped != pathPart) paths.unescaped = JoinLocal(base, kind, unescaped);
+    if (pathPart.find('%') != std::string_view::npos) {
+        const std::string unescaped = PercentDecoded(pathPart);
+        if (unescaped != pathPart) paths.unescaped = JoinLocal(base, kind, unescaped);
+    }
     if (suffix.empty()) return paths;
     paths.withoutQuery = paths.path;
     AppendToPath(paths.path, suffix);

@@ -187,17 +187,25 @@ std::string RemoveDotSegments(std::string_view path) { return DotSegmentsRemoved
 std::wstring RemoveDotSegmentsW(std::wstring_view path) { return DotSegmentsRemoved(path); }
 
 std::string NormaliseWebAddress(std::string_view address) {
-    address = address.substr(0, address.find('#'));
-    const std::size_t pathStart = address.find_first_of("/?", WebSchemeLength(address));
-    // Without a path, or with a "/" only inside the query, there is nothing to remove.
-    if (pathStart == std::string_view::npos || address[pathStart] != '/') {
-        return std::string(address);
+    std::string normalised(address);
+    NormaliseWebAddressInPlace(normalised);
+    return normalised;
+}
+
+void NormaliseWebAddressInPlace(std::string& address) {
+    const std::size_t fragment = address.find('#');
+    if (fragment != std::string::npos) address.resize(fragment);
+    // A plain loop: find_first_of searches its set once per character.
+    std::size_t pathStart = WebSchemeLength(address);
+    while (pathStart < address.size() && address[pathStart] != '/' && address[pathStart] != '?') {
+        ++pathStart;
     }
+    // Without a path, or with a "/" only inside the query, there is nothing to remove.
+    if (pathStart == address.size() || address[pathStart] != '/') return;
     const std::size_t pathEnd = std::min(address.find('?', pathStart), address.size());
-    const std::string_view path = address.substr(pathStart, pathEnd - pathStart);
-    if (!HasDotSegment(path)) return std::string(address);
-    return std::string(address.substr(0, pathStart)) + RemoveDotSegments(path) +
-           std::string(address.substr(pathEnd));
+    const std::string_view path = std::string_view(address).substr(pathStart, pathEnd - pathStart);
+    if (!HasDotSegment(path)) return;
+    address.replace(pathStart, pathEnd - pathStart, RemoveDotSegments(path));
 }
 
 std::size_t QueryOrFragmentStart(std::string_view value) {

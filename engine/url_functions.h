@@ -76,6 +76,8 @@ struct WebRequestTarget {
 // (from the first "#"), and with the dot segments of its path removed. The
 // query is kept as written.
 [[nodiscard]] std::string NormaliseWebAddress(std::string_view address);
+// The same, on the address itself: most addresses need no change.
+void NormaliseWebAddressInPlace(std::string& address);
 
 // Where the query or fragment of a link value begins (its first "?" or "#"),
 // or the value's length when it has neither.
