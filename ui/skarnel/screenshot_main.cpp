@@ -19,12 +19,14 @@ namespace {
 
 constexpr qint64 kScanDeadlineMs = 60000;
 
-// Until the scan has ended and the table has painted its last rows (it holds
-// painting back for a moment after rows arrive).
-bool ServeEventsUntilScanShown(const QTreeView& table) {
+// Until the scan has ended and the table shows and has painted its last rows
+// (it holds both back for a moment after rows arrive).
+bool ServeEventsUntilScanShown(CDlgMain& window) {
+    const QTreeView& table = *window.ResultsTable();
     QElapsedTimer timer;
     timer.start();
-    while (IsScanThreadAlive() || !table.updatesEnabled()) {
+    while (IsScanThreadAlive() || !table.updatesEnabled() ||
+           table.model()->rowCount() != window.RowCount()) {
         if (timer.elapsed() > kScanDeadlineMs) return false;
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     }
@@ -44,7 +46,7 @@ int main(int argc, char** argv) {
     window.show();
     window.Item<QLineEdit>(kIdPathField)->setText(QString::fromLocal8Bit(argv[1]));
     window.SendCommand(kIdStartCommand);
-    if (!ServeEventsUntilScanShown(*window.ResultsTable())) {
+    if (!ServeEventsUntilScanShown(window)) {
         std::fprintf(stderr, "skarnel-screenshot: the scan did not end in time\n");
         StopScan();
         return 1;
