@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -433,6 +434,111 @@ TEST(SkarnelCli, SampleSiteOverNginx) {
     // Fast checking gives the same rows.
     ExpectSampleSiteCrawl(program.Run({"--fast", "--connections", "2", nginx.Url("/index.html")}),
                           nginx.Url("/"));
+}
+
+namespace {
+
+// git's own manual from Debian's git-doc package (scripts/setup installs it):
+// 240 asciidoc pages whose links carry fragments and climb between folders
+// with "../". git.html links git-p4.html, a page the package leaves out; that
+// is the manual's one broken link.
+const std::string kGitManual = "/usr/share/doc/git-doc/";
+
+// A scan of the manual read back from its rows: the manual's own files (as
+// paths under the site, sorted, repeats kept), the other links' texts
+// (sorted), and the errors among the manual's files.
+struct ManualScan {
+    std::vector<std::string> files;
+    std::vector<std::string> others;
+    std::vector<std::string> errors;
+    std::string totals;
+};
+
+ManualScan ReadManualScan(const ProgramRun& run, const std::string& site) {
+    ManualScan scan;
+    std::vector<std::string> lines = Lines(run.output);
+    if (lines.empty()) return scan;
+    scan.totals = lines.back();
+    lines.pop_back();
+    for (const std::string& line : lines) {
+        const std::size_t linkEnd = line.find('\t');
+        const std::string link = line.substr(0, linkEnd);
+        if (!link.starts_with(site)) {
+            scan.others.push_back(link);
+            continue;
+        }
+        const std::string file = link.substr(site.size());
+        scan.files.push_back(file);
+        if (line.ends_with("\terror")) {
+            const std::size_t stateEnd = line.find('\t', linkEnd + 1);
+            scan.errors.push_back(file + "\t" + line.substr(linkEnd + 1, stateEnd - linkEnd - 1));
+        }
+    }
+    std::sort(scan.files.begin(), scan.files.end());
+    std::sort(scan.others.begin(), scan.others.end());
+    return scan;
+}
+
+// Each file reported once under its one text: no dot segment, no fragment.
+void ExpectEachFileOnceAsItself(const ManualScan& scan) {
+    EXPECT_GT(scan.files.size(), 200u);
+    EXPECT_EQ(std::adjacent_find(scan.files.begin(), scan.files.end()), scan.files.end());
+    for (const std::string& file : scan.files) {
+        EXPECT_EQ(file.find('#'), std::string::npos) << file;
+        EXPECT_FALSE(file.starts_with("./") || file.starts_with("../")) << file;
+        EXPECT_EQ(file.find("/./"), std::string::npos) << file;
+        EXPECT_EQ(file.find("/../"), std::string::npos) << file;
+    }
+}
+
+// The crawl's requests: one GET per file the local scan reported, no other,
+// none twice, none with a fragment.
+void ExpectEachFileRequestedOnce(const std::vector<std::string>& requests,
+                                 const std::vector<std::string>& files) {
+    std::vector<std::string> expected;
+    for (const std::string& file : files) expected.push_back("GET /" + file + " HTTP/1.1");
+    std::vector<std::string> sorted = requests;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, expected);
+}
+
+}  // namespace
+
+// The manual scans to its end on disk and over nginx, in both checking
+// modes, and reports only its broken link.
+TEST(SkarnelCli, RealManualReportsOnlyItsBrokenLinkOnDiskAndOverNginx) {
+    ASSERT_TRUE(std::filesystem::exists(kGitManual + "git.html"))
+        << "scripts/setup installs git-doc";
+    CliProgram program;
+    const ProgramRun onDisk = program.Run({"--all-tags", kGitManual + "index.html"});
+    EXPECT_EQ(onDisk.status, 1) << onDisk.error;
+    const ManualScan local = ReadManualScan(onDisk, kGitManual);
+    ExpectEachFileOnceAsItself(local);
+    EXPECT_EQ(local.errors, std::vector<std::string>{"git-p4.html\tCan't open file"});
+
+    NginxServer nginx(LoopbackAddressForTest(), kGitManual, NginxConnections::kCloseEach);
+    SKIP_WITHOUT_PORT_80(nginx);
+    ASSERT_TRUE(nginx.IsListening()) << nginx.Failure();
+    for (const std::vector<std::string>& mode :
+         {std::vector<std::string>{"--no-fast"}, std::vector<std::string>{"--fast"}}) {
+        const std::size_t requestsBefore = nginx.RequestsServed();
+        std::vector<std::string> arguments = {"--all-tags", nginx.Url("/index.html")};
+        arguments.insert(arguments.begin(), mode.begin(), mode.end());
+        const ProgramRun crawl = program.Run(arguments);
+        SCOPED_TRACE(mode.front());
+        // The links that leave the manual fail or not as this machine's
+        // network decides; they are the local scan's, one row each.
+        const ManualScan web = ReadManualScan(crawl, nginx.Url("/"));
+        EXPECT_EQ(web.files, local.files);
+        EXPECT_EQ(web.others, local.others);
+        EXPECT_EQ(web.totals.substr(0, web.totals.find(',')),
+                  local.totals.substr(0, local.totals.find(',')));
+        EXPECT_EQ(web.errors, std::vector<std::string>{"git-p4.html\t404 Not Found"});
+        const std::vector<std::string> requests = nginx.RequestLines();
+        ExpectEachFileRequestedOnce(
+            {requests.begin() + static_cast<std::ptrdiff_t>(requestsBefore), requests.end()},
+            local.files);
+    }
 }
 
 // The same site over TLS, its certificate issued by the test CA that

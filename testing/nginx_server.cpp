@@ -119,6 +119,19 @@ std::size_t NginxServer::RequestsServed() const {
     return static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n'));
 }
 
+std::vector<std::string> NginxServer::RequestLines() const {
+    // The combined log format puts the request line between the first pair
+    // of double quotes; nginx escapes any quote inside it.
+    std::vector<std::string> lines;
+    std::istringstream log(m_folder.Read("access.log"));
+    for (std::string entry; std::getline(log, entry);) {
+        const std::size_t open = entry.find('"');
+        const std::size_t close = entry.find('"', open + 1);
+        if (close != std::string::npos) lines.push_back(entry.substr(open + 1, close - open - 1));
+    }
+    return lines;
+}
+
 void NginxServer::WriteConfiguration(const std::filesystem::path& root,
                                      const NginxSetup& setup) const {
     const auto inFolder = [this](const char* name) {

@@ -64,6 +64,8 @@ public:
     [[nodiscard]] int ProcessId() const { return m_process.Id(); }
     // How many requests nginx has logged as served so far.
     [[nodiscard]] std::size_t RequestsServed() const;
+    // The request line of each request logged so far ("GET /a.html HTTP/1.1").
+    [[nodiscard]] std::vector<std::string> RequestLines() const;
     // "http://" + address + path.
     [[nodiscard]] std::string Url(std::string_view path) const;
     // "https://" + address + path.
