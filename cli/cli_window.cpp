@@ -69,7 +69,10 @@ void CliWindow::DrawProgress(std::wstring_view text) {
     if (m_progress.columns > 1 && line.size() >= static_cast<std::size_t>(m_progress.columns)) {
         line.resize(m_progress.columns - 1);
     }
-    std::string bytes = "\r" + ToUtf8(line);
+    // Built by appending: GCC 12 at -O3 takes "\r" + string for an
+    // overlapping copy (-Wrestrict) and a Release build would stop there.
+    std::string bytes(1, '\r');
+    bytes += ToUtf8(line);
     if (line.size() < m_progressWidth) bytes.append(m_progressWidth - line.size(), ' ');
     (void)m_progressOutput(bytes);
     m_progressText = text;
@@ -78,7 +81,10 @@ void CliWindow::DrawProgress(std::wstring_view text) {
 
 void CliWindow::ClearProgress() {
     if (!m_progress.enabled || m_progressWidth == 0) return;
-    (void)m_progressOutput("\r" + std::string(m_progressWidth, ' ') + "\r");
+    std::string blanks(m_progressWidth + 2, ' ');
+    blanks.front() = '\r';
+    blanks.back() = '\r';
+    (void)m_progressOutput(blanks);
     m_progressText.clear();
     m_progressWidth = 0;
 }
