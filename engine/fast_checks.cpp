@@ -105,7 +105,7 @@ struct Assignment {
 // Opens the connection if needed and runs the exchange; a kept connection
 // that the server closed before answering is replaced once by a new one.
 CheckResponse Exchange(KeptConnection& connection, const WebRequestTarget& target, ResponseUse use,
-                       bool* reusable) {
+                       HostLookups& lookups, bool* reusable) {
     const std::atomic<bool>& running = TheScanState().scanRunning;
     *reusable = false;
     for (bool firstTry = true;; firstTry = false) {
@@ -113,7 +113,7 @@ CheckResponse Exchange(KeptConnection& connection, const WebRequestTarget& targe
         if (!kept) {
             std::string failure;
             const FetchOutcome opened =
-                connection.Open(target, kPageFirstTimeoutMs, running, &failure);
+                connection.Open(target, lookups, kPageFirstTimeoutMs, running, &failure);
             if (opened != FetchOutcome::kFirstBlock) return {opened, std::move(failure), {}, {}};
         }
         KeptAliveResponse response = ExchangeOverKeptConnection(connection, target, use);
@@ -268,7 +268,7 @@ private:
             bool reusable = false;
             {
                 const PageBatchScope batch(queuedByThePage);
-                reusable = CarryOut(assignment.check, *assignment.connection);
+                reusable = CarryOut(assignment.check, *assignment.connection, m_lookups);
             }
             QueueAll(queuedByThePage);
             lock.lock();
@@ -278,14 +278,15 @@ private:
 
     // One check and its row; true when its connection may be kept. Nothing
     // escapes: an exception in a worker would end the program.
-    static bool CarryOut(const Check& check, KeptConnection& connection) {
+    static bool CarryOut(const Check& check, KeptConnection& connection, HostLookups& lookups) {
         ScanState& scan = TheScanState();
         if (!scan.scanRunning) return false;
         try {
             ShowStatusNowAndThen(check.url);
             const WebRequestTarget target = RequestTargetOf(check.url, CurrentHttpsLinks());
             bool reusable = false;
-            const CheckResponse response = Exchange(connection, target, check.use, &reusable);
+            const CheckResponse response =
+                Exchange(connection, target, check.use, lookups, &reusable);
             // An exchange that Stop cut short leaves no row.
             if (!scan.scanRunning && response.outcome != FetchOutcome::kFirstBlock) return false;
             if (check.use == ResponseUse::kPage) {
@@ -345,6 +346,8 @@ private:
     std::size_t m_running = 0;
     std::vector<std::thread> m_workers;
     bool m_ended = false;
+    // Each server's name is looked up once for the whole scan.
+    HostLookups m_lookups;
 };
 
 }  // namespace

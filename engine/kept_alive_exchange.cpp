@@ -358,13 +358,19 @@ KeptConnection::KeptConnection() = default;
 
 KeptConnection::~KeptConnection() { Close(); }
 
-FetchOutcome KeptConnection::Open(const WebRequestTarget& target, int timeoutMs,
-                                  const std::atomic<bool>& keepGoing, std::string* failure) {
+FetchOutcome KeptConnection::Open(const WebRequestTarget& target, HostLookups& lookups,
+                                  int timeoutMs, const std::atomic<bool>& keepGoing,
+                                  std::string* failure) {
     Close();
     m_socket = CreateTcpClientSocket();
     if (m_socket == kInvalidSocket) return FetchOutcome::kNoSocket;
+    const std::optional<HostAddress> address = lookups.AddressOf(target.connectHost, keepGoing);
+    if (!address) {
+        Close();
+        return FetchOutcome::kNoConnection;
+    }
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    ConnectStart start = StartTcpConnect(m_socket, target.port, target.connectHost.c_str());
+    ConnectStart start = StartTcpConnect(m_socket, target.port, *address);
     while (start == ConnectStart::kInProgress && keepGoing && Clock::now() < deadline) {
         const Readiness ready = WaitUntilWritable(m_socket, kConnectSliceMs);
         if (ready == Readiness::kWritable) {

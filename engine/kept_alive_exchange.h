@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/host_lookups.h"
 #include "engine/http_client.h"
 #include "engine/url_functions.h"
 #include "platform/socket.h"
@@ -28,11 +29,13 @@ public:
     KeptConnection& operator=(const KeptConnection&) = delete;
 
     // Connects to target (TCP, then TLS for a secure target) within
-    // timeoutMs, giving up as soon as keepGoing turns false. The outcome is
-    // kFirstBlock when the connection is ready; with kNoSecureChannel,
-    // *failure says why ("Certificate error: ..." or "TLS error: ...").
-    [[nodiscard]] FetchOutcome Open(const WebRequestTarget& target, int timeoutMs,
-                                    const std::atomic<bool>& keepGoing, std::string* failure);
+    // timeoutMs, its host's address taken from lookups, giving up as soon as
+    // keepGoing turns false. The outcome is kFirstBlock when the connection
+    // is ready; with kNoSecureChannel, *failure says why ("Certificate error:
+    // ..." or "TLS error: ...").
+    [[nodiscard]] FetchOutcome Open(const WebRequestTarget& target, HostLookups& lookups,
+                                    int timeoutMs, const std::atomic<bool>& keepGoing,
+                                    std::string* failure);
 
     // Sends all bytes within timeoutMs; false when the connection failed.
     [[nodiscard]] bool SendAll(std::string_view bytes, int timeoutMs);

@@ -20,7 +20,7 @@ protected:
         const WebRequestTarget target = RequestTargetOf(m_server.Url(path), HttpsLinks::kIgnored);
         if (!m_connection.IsOpen()) {
             std::string failure;
-            EXPECT_EQ(m_connection.Open(target, 5000, m_keepGoing, &failure),
+            EXPECT_EQ(m_connection.Open(target, m_lookups, 5000, m_keepGoing, &failure),
                       FetchOutcome::kFirstBlock);
         }
         return ExchangeOverKeptConnection(m_connection, target, use);
@@ -28,6 +28,7 @@ protected:
 
     ScriptedHttpServer m_server{LoopbackAddressForTest()};
     KeptConnection m_connection;
+    HostLookups m_lookups;
     std::atomic<bool> m_keepGoing{true};
 };
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 using SocketHandle = std::intptr_t;
@@ -25,14 +26,23 @@ inline constexpr SocketHandle kInvalidSocket = -1;
 // no address or the connection is refused or fails.
 [[nodiscard]] bool ConnectTcpSocket(SocketHandle socket, unsigned short port, const char* host);
 
+// An IPv4 address in network byte order.
+struct HostAddress {
+    std::uint32_t networkOrder = 0;
+};
+
+// Looks host up as ConnectTcpSocket does; nullopt when it has no address.
+// Blocks for as long as the system's resolver takes.
+[[nodiscard]] std::optional<HostAddress> LookUpHostAddress(const char* host);
+
 enum class ConnectStart { kConnected, kInProgress, kFailed };
 
-// Starts a connection to port of host (looked up as ConnectTcpSocket does)
-// on a socket made non-blocking: it is made at once, goes on in the
-// background (wait until the socket is writable, then FinishTcpConnect), or
-// failed. A caller can so bound the wait, and give it up at any moment.
+// Starts a connection to port of an address looked up before, on a socket
+// made non-blocking: it is made at once, goes on in the background (wait
+// until the socket is writable, then FinishTcpConnect), or failed. A caller
+// can so bound the wait, and give it up at any moment.
 [[nodiscard]] ConnectStart StartTcpConnect(SocketHandle socket, unsigned short port,
-                                           const char* host);
+                                           HostAddress address);
 // After StartTcpConnect gave kInProgress and the socket became writable:
 // true when the connection was made.
 [[nodiscard]] bool FinishTcpConnect(SocketHandle socket);

@@ -100,10 +100,16 @@ bool ConnectTcpSocket(SocketHandle socket, unsigned short port, const char* host
     return ResolveIpv4(host, &address) && ConnectTo(socket, address, port) == 0;
 }
 
-ConnectStart StartTcpConnect(SocketHandle socket, unsigned short port, const char* host) {
+std::optional<HostAddress> LookUpHostAddress(const char* host) {
     in_addr address{};
-    if (!ResolveIpv4(host, &address) || !SetSocketNonBlocking(socket)) return ConnectStart::kFailed;
-    if (ConnectTo(socket, address, port) == 0) return ConnectStart::kConnected;
+    if (!ResolveIpv4(host, &address)) return std::nullopt;
+    return HostAddress{address.s_addr};
+}
+
+ConnectStart StartTcpConnect(SocketHandle socket, unsigned short port, HostAddress address) {
+    if (!SetSocketNonBlocking(socket)) return ConnectStart::kFailed;
+    if (ConnectTo(socket, in_addr{address.networkOrder}, port) == 0)
+        return ConnectStart::kConnected;
     return errno == EINPROGRESS ? ConnectStart::kInProgress : ConnectStart::kFailed;
 }
 
