@@ -244,9 +244,8 @@ class CWindowDriverPlugin : public QGenericPlugin {
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "window_driver.json")
 
 public:
-    QObject* create(const QString& key, const QString& specification) override {
-        (void)key;
-        (void)specification;
+    // The driver takes no key or parameters: the steps come from the environment.
+    QObject* create(const QString& /*key*/, const QString& /*parameters*/) override {
         return new CWindowDriver;
     }
 };
