@@ -15,7 +15,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::string_view kHeaderEnd = "\r\n\r\n";
 constexpr std::string_view kTextContentMark = "ype: text";
 constexpr std::string_view kChunkedMark = "Transfer-Encoding: chunked";
 constexpr std::size_t kStatusArea = 100;

@@ -61,6 +61,9 @@ struct FirstBlockResult {
     std::unique_ptr<CClientSocket> socket;
 };
 
+// The blank line that ends a response's head.
+inline constexpr std::string_view kHeaderEnd = "\r\n\r\n";
+
 // First-read sizes and time-outs of the three callers.
 inline constexpr std::size_t kPageFirstRead = 1000;
 inline constexpr std::size_t kExternalFirstRead = 200;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "engine/ascii_case.h"
 #include "engine/hex_digit.h"
 #include "engine/tls_client_socket.h"
 #include "platform/tls.h"
@@ -18,7 +19,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::string_view kHeadEnd = "\r\n\r\n";
 // A head longer than this ends the connection after the response.
 constexpr std::size_t kMaxHeadBytes = 64 * 1024;
 // A body of a response that is not text is read and dropped to keep the
@@ -27,23 +27,6 @@ constexpr std::uint64_t kMaxDroppedBodyBytes = 256 * 1024;
 // Waits in a connect are cut into slices this long to notice a Stop.
 constexpr int kConnectSliceMs = 50;
 constexpr std::size_t kReadSize = 16 * 1024;
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (AsciiLower(text[i]) != AsciiLower(prefix[i])) return false;
-    }
-    return true;
-}
-
-bool ContainsIgnoringCase(std::string_view text, std::string_view part) {
-    for (std::size_t i = 0; i + part.size() <= text.size(); ++i) {
-        if (StartsWithIgnoringCase(text.substr(i), part)) return true;
-    }
-    return false;
-}
 
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -95,11 +78,11 @@ Framing FramingOf(std::string_view head) {
         if (colon == std::string_view::npos) continue;
         const std::string_view name = line.substr(0, colon);
         const std::string_view value = line.substr(colon + 1);
-        if (StartsWithIgnoringCase(name, "transfer-encoding") && name.size() == 17) {
+        if (EqualsIgnoringCase(name, "transfer-encoding")) {
             framing.chunked = framing.chunked || ContainsIgnoringCase(value, "chunked");
-        } else if (StartsWithIgnoringCase(name, "content-length") && name.size() == 14) {
+        } else if (EqualsIgnoringCase(name, "content-length")) {
             framing.contentLength = ParseLength(value);
-        } else if (StartsWithIgnoringCase(name, "connection") && name.size() == 10) {
+        } else if (EqualsIgnoringCase(name, "connection")) {
             framing.closes = framing.closes || ContainsIgnoringCase(value, "close");
             keepAlive = keepAlive || ContainsIgnoringCase(value, "keep-alive");
         }
@@ -322,10 +305,10 @@ HeadRead ReadHead(ResponseReader& reader, ResponseUse use, KeptAliveResponse& re
             (received.find('\n') != std::string::npos || received.size() >= kExternalFirstRead)) {
             break;
         }
-        const std::size_t end = received.find(kHeadEnd);
+        const std::size_t end = received.find(kHeaderEnd);
         if (end != std::string::npos) {
-            *head = received.substr(0, end + kHeadEnd.size());
-            *rest = received.substr(end + kHeadEnd.size());
+            *head = received.substr(0, end + kHeaderEnd.size());
+            *rest = received.substr(end + kHeaderEnd.size());
             return HeadRead::kEnded;
         }
         if (received.size() > kMaxHeadBytes) {
@@ -347,9 +330,9 @@ void ReadAsClassicText(ResponseReader& reader, std::string received, std::size_t
         if (block.empty()) break;
         received.append(block.substr(0, maxBytes - received.size()));
     }
-    const std::size_t end = received.find(kHeadEnd);
+    const std::size_t end = received.find(kHeaderEnd);
     sink(end == std::string::npos ? std::string_view(received)
-                                  : std::string_view(received).substr(end + kHeadEnd.size()));
+                                  : std::string_view(received).substr(end + kHeaderEnd.size()));
 }
 
 }  // namespace
@@ -391,10 +374,7 @@ FetchOutcome KeptConnection::Open(const WebRequestTarget& target, HostLookups& l
     const TlsHandshakeResult result =
         m_tls->Handshake(m_socket, target.connectHost, target.port, timeoutMs);
     if (result.outcome == TlsHandshakeOutcome::kEstablished) return FetchOutcome::kFirstBlock;
-    *failure =
-        (result.outcome == TlsHandshakeOutcome::kCertificateRejected ? kCertificateErrorPrefix
-                                                                     : kTlsErrorPrefix) +
-        result.reason;
+    *failure = HandshakeFailureState(result);
     Close();
     return FetchOutcome::kNoSecureChannel;
 }

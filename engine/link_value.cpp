@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/ascii_case.h"
 #include "engine/hex_digit.h"
 #include "platform/text_codec.h"
 
@@ -30,16 +31,6 @@ constexpr std::array<NamedReference, 6> kNamedReferences = {{
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
 
 // A numeric reference after "&#": its code point and length, the optional
 // ";" included; a length of 0 when no digit follows.

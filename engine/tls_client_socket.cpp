@@ -6,6 +6,9 @@
 
 namespace {
 
+constexpr char kCertificateErrorPrefix[] = "Certificate error: ";
+constexpr char kTlsErrorPrefix[] = "TLS error: ";
+
 class CTlsClientSocket : public CClientSocket {
 public:
     ~CTlsClientSocket() override { CTlsClientSocket::Close(); }
@@ -16,17 +19,8 @@ public:
         m_sendTimeoutMs = timeoutMs;
         const TlsHandshakeResult result =
             m_tls.Handshake(Handle(), target.connectHost, target.port, timeoutMs);
-        switch (result.outcome) {
-            case TlsHandshakeOutcome::kEstablished:
-                return true;
-            case TlsHandshakeOutcome::kCertificateRejected:
-                *failure = kCertificateErrorPrefix + result.reason;
-                return false;
-            case TlsHandshakeOutcome::kFailed:
-            case TlsHandshakeOutcome::kTimedOut:
-                break;
-        }
-        *failure = kTlsErrorPrefix + result.reason;
+        if (result.outcome == TlsHandshakeOutcome::kEstablished) return true;
+        *failure = HandshakeFailureState(result);
         return false;
     }
 
@@ -50,6 +44,11 @@ private:
 };
 
 }  // namespace
+
+std::string HandshakeFailureState(const TlsHandshakeResult& result) {
+    const bool certificate = result.outcome == TlsHandshakeOutcome::kCertificateRejected;
+    return (certificate ? kCertificateErrorPrefix : kTlsErrorPrefix) + result.reason;
+}
 
 std::unique_ptr<CClientSocket> MakeTlsClientSocket() {
     return std::make_unique<CTlsClientSocket>();

@@ -5,11 +5,14 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "engine/http_client.h"
 
-inline constexpr char kCertificateErrorPrefix[] = "Certificate error: ";
-inline constexpr char kTlsErrorPrefix[] = "TLS error: ";
+struct TlsHandshakeResult;
+
+// The state of a row whose handshake did not establish a session.
+[[nodiscard]] std::string HandshakeFailureState(const TlsHandshakeResult& result);
 
 // A client socket whose requests and responses go through TLS.
 [[nodiscard]] std::unique_ptr<CClientSocket> MakeTlsClientSocket();
