@@ -27,6 +27,8 @@ public:
     // Reads up to size bytes (after text-mode translation) into buffer.
     // Returns 0 at the end of the file or on an error.
     [[nodiscard]] std::size_t Read(char* buffer, std::size_t size);
+    // Appends the rest of the file (after text-mode translation) to text.
+    void ReadRest(std::string* text);
     void Close();
     [[nodiscard]] bool IsOpen() const { return m_descriptor >= 0; }
 
@@ -34,11 +36,17 @@ private:
     // Reads more raw bytes; false at the end of the file or on an error.
     bool FillRaw();
 
-    void Start(int descriptor, std::string pathBytes, FileMode mode);
+    void Start(int descriptor, std::size_t size, std::string pathBytes, FileMode mode);
+    // Reads raw bytes into buffer; the count, 0 at the end or on an error.
+    std::size_t ReadRaw(char* buffer, std::size_t size);
 
     int m_descriptor = -1;
     FileMode m_mode = FileMode::kBinary;
     std::string m_pathBytes;
+    // The size the file had when it was opened: reads that reach it need
+    // no further read to find the end.
+    std::size_t m_sizeAtOpen = 0;
+    std::size_t m_rawRead = 0;
     // Raw bytes read ahead, so a CR at the end of one read can be paired with
     // an LF at the start of the next.
     std::string m_raw;

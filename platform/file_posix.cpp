@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/file.h"
 #include "platform/text_codec.h"
@@ -26,7 +28,8 @@ bool SameCodeBytes(const std::wstring& path, std::string* bytes) {
     return *bytes != ToUtf8(path);
 }
 
-int OpenRegularFile(const std::string& fsPath) {
+// The descriptor of a regular file, and its size then.
+int OpenRegularFile(const std::string& fsPath, std::size_t* size) {
     const int descriptor = ::open(fsPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) return -1;
     struct stat status {};
@@ -34,6 +37,7 @@ int OpenRegularFile(const std::string& fsPath) {
         ::close(descriptor);
         return -1;
     }
+    *size = static_cast<std::size_t>(status.st_size);
     return descriptor;
 }
 
@@ -50,6 +54,17 @@ bool WriteAll(int descriptor, const char* data, std::size_t size) {
     return true;
 }
 
+// CR LF becomes LF from position from on, in place.
+void DropCarriageReturnsBeforeLineFeeds(std::string& text, std::size_t from) {
+    std::size_t write = text.find('\r', from);
+    if (write == std::string::npos) return;
+    for (std::size_t read = write; read < text.size(); ++read) {
+        if (text[read] == '\r' && read + 1 < text.size() && text[read + 1] == '\n') continue;
+        text[write++] = text[read];
+    }
+    text.resize(write);
+}
+
 }  // namespace
 
 std::string FileSystemPath(const std::wstring& path) { return ToUtf8(path); }
@@ -59,9 +74,10 @@ bool InputFile::Open(const std::wstring& path, FileMode mode) {
     // A path with a NUL inside names no file.
     if (path.find(L'\0') != std::wstring::npos) return false;
     std::string bytes = FileSystemPath(path);
-    int descriptor = OpenRegularFile(bytes);
-    if (descriptor < 0 && SameCodeBytes(path, &bytes)) descriptor = OpenRegularFile(bytes);
-    Start(descriptor, std::move(bytes), mode);
+    std::size_t size = 0;
+    int descriptor = OpenRegularFile(bytes, &size);
+    if (descriptor < 0 && SameCodeBytes(path, &bytes)) descriptor = OpenRegularFile(bytes, &size);
+    Start(descriptor, size, std::move(bytes), mode);
     return m_descriptor >= 0;
 }
 
@@ -69,13 +85,16 @@ bool InputFile::OpenBytes(std::string_view pathBytes, FileMode mode) {
     Close();
     if (pathBytes.find('\0') != std::string_view::npos) return false;
     std::string bytes(pathBytes);
-    const int descriptor = OpenRegularFile(bytes);
-    Start(descriptor, std::move(bytes), mode);
+    std::size_t size = 0;
+    const int descriptor = OpenRegularFile(bytes, &size);
+    Start(descriptor, size, std::move(bytes), mode);
     return m_descriptor >= 0;
 }
 
-void InputFile::Start(int descriptor, std::string pathBytes, FileMode mode) {
+void InputFile::Start(int descriptor, std::size_t size, std::string pathBytes, FileMode mode) {
     m_descriptor = descriptor;
+    m_sizeAtOpen = size;
+    m_rawRead = 0;
     m_pathBytes = descriptor >= 0 ? std::move(pathBytes) : std::string();
     m_mode = mode;
     m_raw.clear();
@@ -83,19 +102,36 @@ void InputFile::Start(int descriptor, std::string pathBytes, FileMode mode) {
     m_atEnd = false;
 }
 
+std::size_t InputFile::ReadRaw(char* buffer, std::size_t size) {
+    // A file of known size read to its end is at its end (a size of 0 is
+    // not known: files of the kernel's say so and have content).
+    if (m_atEnd || (m_sizeAtOpen > 0 && m_rawRead >= m_sizeAtOpen)) {
+        m_atEnd = true;
+        return 0;
+    }
+    ssize_t count;
+    do {
+        count = ::read(m_descriptor, buffer, size);
+    } while (count < 0 && errno == EINTR);
+    if (count <= 0) {
+        m_atEnd = true;
+        return 0;
+    }
+    m_rawRead += static_cast<std::size_t>(count);
+    return static_cast<std::size_t>(count);
+}
+
 bool InputFile::FillRaw() {
     if (m_atEnd) return false;
     m_raw.erase(0, m_rawPosition);
     m_rawPosition = 0;
     const std::size_t kept = m_raw.size();
-    const std::size_t chunk = m_raw.capacity() < kFirstRawChunk ? kFirstRawChunk : kRawChunk;
+    std::size_t chunk = m_raw.capacity() < kFirstRawChunk ? kFirstRawChunk : kRawChunk;
+    // No more room than the file needs: room is cleared before it is read into.
+    if (m_sizeAtOpen > m_rawRead) chunk = std::min(chunk, m_sizeAtOpen - m_rawRead);
     m_raw.resize(kept + chunk);
-    ssize_t count;
-    do {
-        count = ::read(m_descriptor, m_raw.data() + kept, chunk);
-    } while (count < 0 && errno == EINTR);
-    m_raw.resize(kept + static_cast<std::size_t>(count > 0 ? count : 0));
-    if (count <= 0) m_atEnd = true;
+    const std::size_t count = ReadRaw(m_raw.data() + kept, chunk);
+    m_raw.resize(kept + count);
     return count > 0;
 }
 
@@ -106,15 +142,46 @@ std::size_t InputFile::Read(char* buffer, std::size_t size) {
         // A CR needs the byte after it before it can be given out.
         if (m_raw.size() - m_rawPosition < 2 && !m_atEnd) FillRaw();
         if (m_rawPosition >= m_raw.size()) break;
+        // Copy up to the next CR at once; a CR is looked at on its own.
+        const char* from = m_raw.data() + m_rawPosition;
+        std::size_t run = std::min(size - produced, m_raw.size() - m_rawPosition);
+        if (m_mode == FileMode::kText) {
+            const void* cr = std::memchr(from, '\r', run);
+            if (cr != nullptr) run = static_cast<std::size_t>(static_cast<const char*>(cr) - from);
+        }
+        if (run > 0) {
+            std::memcpy(buffer + produced, from, run);
+            produced += run;
+            m_rawPosition += run;
+            continue;
+        }
+        if (m_raw.size() - m_rawPosition < 2 && !m_atEnd) continue;
         char byte = m_raw[m_rawPosition++];
-        if (m_mode == FileMode::kText && byte == '\r' && m_rawPosition < m_raw.size() &&
-            m_raw[m_rawPosition] == '\n') {
+        if (byte == '\r' && m_rawPosition < m_raw.size() && m_raw[m_rawPosition] == '\n') {
             byte = '\n';
             ++m_rawPosition;
         }
         buffer[produced++] = byte;
     }
     return produced;
+}
+
+void InputFile::ReadRest(std::string* text) {
+    if (m_descriptor < 0) return;
+    const std::size_t start = text->size();
+    text->append(m_raw, m_rawPosition);
+    m_raw.clear();
+    m_rawPosition = 0;
+    if (m_sizeAtOpen > m_rawRead) text->reserve(text->size() + (m_sizeAtOpen - m_rawRead) + 1);
+    while (!m_atEnd) {
+        const std::size_t kept = text->size();
+        // The rest of a file of known size in one read.
+        const std::size_t room = text->capacity() - kept;
+        const std::size_t chunk = room > 0 ? room : kRawChunk;
+        text->resize(kept + chunk);
+        text->resize(kept + ReadRaw(text->data() + kept, chunk));
+    }
+    if (m_mode == FileMode::kText) DropCarriageReturnsBeforeLineFeeds(*text, start);
 }
 
 void InputFile::Close() {
