@@ -156,20 +156,21 @@ BENCHMARK(BM_LocalScan)->Apply(WholeRuns)->Arg(10000)->Repetitions(3);
 BENCHMARK(BM_LocalScan)->Apply(WholeRuns)->Arg(100000)->Repetitions(3);
 
 // One page of 5,000 links and the files it names, half of them missing. Its
-// links are written without quotes (as minified pages write them), or so
-// that each value runs on to one quote at the page's end, the most a page's
-// links can cost: every row then holds thousands of characters.
-enum class ManyLinks { kUnquoted, kRunOnToTheEnd };
+// links are written without quotes (as minified pages write them), or each
+// with a query of 4,000 characters: a page of 20 MB whose values are most of
+// it.
+enum class ManyLinks { kUnquoted, kLongValues };
 constexpr int kManyLinks = 5000;
 
 std::string PageOfManyLinks(ManyLinks kind) {
     std::string page = "<html><body>\n";
     for (int i = 0; i < kManyLinks; ++i) {
         const std::string target = "p" + std::to_string(i) + ".html";
-        page += kind == ManyLinks::kUnquoted ? "<a href=" + target + ">link " + target + "</a>\n"
-                                             : "<a hrefXX" + target + " some words of text\n";
+        page += kind == ManyLinks::kUnquoted
+                    ? "<a href=" + target + ">link " + target + "</a>\n"
+                    : "<a href='" + target + "?" + std::string(4000, 'q') + "'>link</a>\n";
     }
-    return page + "\"</body></html>\n";
+    return page + "</body></html>\n";
 }
 
 void BM_LocalPageOfManyLinks(benchmark::State& state) {
@@ -177,7 +178,7 @@ void BM_LocalPageOfManyLinks(benchmark::State& state) {
     const TempFolder site;
     site.Put("index.html", PageOfManyLinks(kind));
     for (int i = 0; i < kManyLinks; i += 2) site.Put("p" + std::to_string(i) + ".html", "x");
-    state.SetLabel(kind == ManyLinks::kUnquoted ? "unquoted" : "run-on values");
+    state.SetLabel(kind == ManyLinks::kUnquoted ? "unquoted" : "long values");
     for (auto _ : state)
         if (!MeasureRun(state, site.PathOf("index.html").string(), kManyLinks + 1)) return;
 }

@@ -61,8 +61,8 @@ TEST(SiteGenerator, WritesPagesWhoseLinksExtractAsPlanned) {
         // The local scan reads a page further only when its first block holds it.
         EXPECT_LT(text.str().find("<html"), 1023u);
         std::vector<std::string> found;
-        ScanTagPass(text.str(), LinkTagTable[0], PageVariant::kLocal,
-                    [&](std::string_view value, int) { found.emplace_back(value); });
+        for (const FoundLink& link : ReadPageLinks(text.str(), kAnchorGroups).links)
+            found.emplace_back(link.value);
         EXPECT_EQ(found, page.links) << page.path;
     }
     // Folders 3 and 4 sit in folder 1; the last one holds the five left over.

@@ -12,6 +12,7 @@
 #include "engine/main_window_record.h"
 #include "engine/results_table.h"
 #include "engine/scan_control.h"
+#include "engine/scan_state.h"
 #include "engine/text_limits.h"
 #include "engine/url_functions.h"
 #include "engine/web_checks.h"
@@ -129,6 +130,15 @@ void AppendToPath(LocalPath& path, std::string_view bytes) {
 
 }  // namespace
 
+std::wstring ResolveLocalLinkText(std::string_view value, LinkKind kind, const LocalPath& base) {
+    const std::size_t cut = QueryOrFragmentStart(value);
+    std::wstring storage;
+    std::wstring text =
+        JoinWithoutDotSegments(FrontOfLink(kind, base.text, storage), value.substr(0, cut));
+    text += Widen(value.substr(cut));
+    return text;
+}
+
 LocalLinkPaths ResolveLocalLink(std::string_view value, LinkKind kind, const LocalPath& base) {
     // Dot segments are looked for only up to the query or fragment, which
     // belong to no folder.
@@ -147,25 +157,82 @@ LocalLinkPaths ResolveLocalLink(std::string_view value, LinkKind kind, const Loc
     return paths;
 }
 
+namespace {
+
+// An absolute web link of a web page: queued inside the page's folder,
+// checked by its status elsewhere.
+void ClassifyAbsoluteWebLink(std::string_view value, const std::string& location,
+                             const std::string& base) {
+    const std::string url = NormaliseWebAddress(value);
+    // Too long to be requested: neither queued nor checked.
+    if (url.size() > kMaxAddressLength) return;
+    if (url.starts_with(base)) {
+        EnqueueLink(url, location);
+    } else {
+        CurrentWebChecks().CheckExternal(url, location);
+    }
+}
+
+// The kind of a cleaned value, or nothing for a value that leads nowhere.
+std::optional<LinkKind> KindToFollow(std::string_view value, PageVariant page) {
+    const LinkKind kind = KindOfLink(value, HttpsLinksOf(mainWindow->Options()));
+    if (kind == LinkKind::kIgnored) return std::nullopt;
+    if (kind != LinkKind::kAbsoluteWeb && LeadsNowhereToCheck(value, page)) return std::nullopt;
+    return kind;
+}
+
+}  // namespace
+
+std::string WebDocumentBase(std::string_view baseHref, const std::string& base) {
+    const std::string value = CleanLinkValue(baseHref);
+    // "/" names the server's root, though as a link it is passed over.
+    if (value == "/") return GetUrlOrigin(base) + "/";
+    const LinkKind kind = KindOfLink(value, HttpsLinks::kChecked);
+    if (kind == LinkKind::kIgnored || LeadsNowhereToCheck(value, PageVariant::kWeb)) return {};
+    if (kind == LinkKind::kAbsoluteWeb) return NormaliseWebAddress(value);
+    return ResolveWebLink(value, kind, base);
+}
+
+LocalDocumentBase ResolveLocalDocumentBase(std::string_view baseHref, const LocalPath& base) {
+    const std::string value = CleanLinkValue(baseHref.substr(0, kMaxRowTextLength));
+    LocalDocumentBase documentBase;
+    if (const std::optional<std::string> filePath = LocalFileUrlPath(value)) {
+        const std::string path = RemoveDotSegments(*filePath);
+        documentBase.local = LocalPath{Widen(path), path};
+        return documentBase;
+    }
+    const LinkKind kind = KindOfLink(value, HttpsLinks::kChecked);
+    if (kind == LinkKind::kAbsoluteWeb) {
+        documentBase.web = NormaliseWebAddress(value);
+    } else if (kind != LinkKind::kIgnored && !LeadsNowhereToCheck(value, PageVariant::kLocal)) {
+        documentBase.local = ResolveLocalLink(value, kind, base).path;
+    }
+    return documentBase;
+}
+
 void ClassifyWebLink(std::string_view rawValue, const std::string& location,
                      const std::string& base) {
+    ClassifyWebLink(rawValue, location, base, std::string());
+}
+
+void ClassifyWebLink(std::string_view rawValue, const std::string& location,
+                     const std::string& base, const std::string& documentBase) {
     const std::string value = CleanLinkValue(rawValue);
-    const LinkKind kind = KindOfLink(value, HttpsLinksOf(mainWindow->Options()));
-    if (kind == LinkKind::kIgnored) return;
-    if (kind != LinkKind::kAbsoluteWeb && LeadsNowhereToCheck(value, PageVariant::kWeb)) return;
-    if (kind == LinkKind::kAbsoluteWeb) {
-        const std::string url = NormaliseWebAddress(value);
-        // Too long to be requested: neither queued nor checked.
-        if (url.size() > kMaxAddressLength) return;
-        if (url.starts_with(base)) {
-            EnqueueLink(url, location);
-        } else {
-            CurrentWebChecks().CheckExternal(url, location);
-        }
+    const std::optional<LinkKind> kind = KindToFollow(value, PageVariant::kWeb);
+    if (!kind) return;
+    if (*kind == LinkKind::kAbsoluteWeb) {
+        ClassifyAbsoluteWebLink(value, location, base);
         return;
     }
-    const std::string url = ResolveWebLink(value, kind, base);
-    if (url.size() <= kMaxAddressLength) EnqueueLink(url, location);
+    const std::string url =
+        ResolveWebLink(value, *kind, documentBase.empty() ? base : documentBase);
+    if (url.size() > kMaxAddressLength) return;
+    // A base on another server makes the link an absolute one.
+    if (!documentBase.empty() && GetUrlOrigin(url) != GetUrlOrigin(base)) {
+        ClassifyWebLink(url, location, base);
+        return;
+    }
+    EnqueueLink(url, location);
 }
 
 void ClassifyLocalLink(std::string_view value, const std::wstring& location,
@@ -175,8 +242,8 @@ void ClassifyLocalLink(std::string_view value, const std::wstring& location,
 
 void ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
                        const LocalPath& base) {
-    // A local value runs to the next quote, which may be megabytes away. No
-    // row shows more than this, and any path this long is too long to open.
+    // A value may run on for megabytes. No row shows more than this, and any
+    // path this long is too long to open.
     const std::string value = CleanLinkValue(rawValue.substr(0, kMaxRowTextLength));
     const LinkKind kind = KindOfLink(value, HttpsLinksOf(mainWindow->Options()));
     if (kind == LinkKind::kIgnored) return;
@@ -197,6 +264,29 @@ void ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
         }
         return;
     }
+    // Most links lead to a file reported already, which its text alone tells.
+    if (TheScanState().reportedLinks.Contains(ResolveLocalLinkText(value, kind, base))) return;
     // A path too long to open still reaches CheckLocalFile, which reports it.
     CheckLocalFile(ResolveLocalLink(value, kind, base), location);
+}
+
+void ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
+                       const LocalPath& base, const LocalDocumentBase& documentBase) {
+    if (documentBase.local) {
+        ClassifyLocalLink(rawValue, location, *documentBase.local);
+        return;
+    }
+    if (documentBase.web.empty()) {
+        ClassifyLocalLink(rawValue, location, base);
+        return;
+    }
+    // Against a web base, a relative link is a web address.
+    const std::string value = CleanLinkValue(rawValue.substr(0, kMaxRowTextLength));
+    const std::optional<LinkKind> kind = KindToFollow(value, PageVariant::kLocal);
+    if (!kind || *kind == LinkKind::kAbsoluteWeb || LocalFileUrlPath(value)) {
+        ClassifyLocalLink(rawValue, location, base);
+        return;
+    }
+    const std::string url = ResolveWebLink(value, *kind, documentBase.web);
+    if (url.size() <= kMaxAddressLength) ClassifyLocalLink(url, location, base);
 }

@@ -4,6 +4,7 @@
 // thread.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,13 +28,39 @@ inline constexpr wchar_t kAbsoluteSkippedState[] = L"Absolute URL - skipped";
 // joined to the base's host part or folder, without dot segments.
 [[nodiscard]] LocalLinkPaths ResolveLocalLink(std::string_view value, LinkKind kind,
                                               const LocalPath& base);
+// The text of the first of those paths (the one a row shows when that file exists).
+[[nodiscard]] std::wstring ResolveLocalLinkText(std::string_view value, LinkKind kind,
+                                                const LocalPath& base);
+
+// A page's <base href> as what its relative links resolve against: the value
+// read and resolved as a link of the page whose folder is base. Empty when
+// it names nothing to resolve against (an empty value, a fragment, a scheme
+// such as mailto:).
+[[nodiscard]] std::string WebDocumentBase(std::string_view baseHref, const std::string& base);
+
+// A local page's <base href>: a local path, or a web address that turns the
+// page's relative links into web links; neither when it names nothing.
+struct LocalDocumentBase {
+    std::optional<LocalPath> local;
+    std::string web;
+};
+[[nodiscard]] LocalDocumentBase ResolveLocalDocumentBase(std::string_view baseHref,
+                                                         const LocalPath& base);
 
 // Both classifiers first read the value as a browser would (CleanLinkValue)
 // and pass over values that lead nowhere a check can go. Both read the https
 // option as they classify, so a change made during a scan applies to the
 // pages handled after it.
 void ClassifyWebLink(std::string_view value, const std::string& location, const std::string& base);
+// The same for a page with a <base href> (documentBase, from WebDocumentBase;
+// empty when it has none): relative links resolve against it, and one that
+// leads to another server is checked as an absolute link would be.
+void ClassifyWebLink(std::string_view value, const std::string& location, const std::string& base,
+                     const std::string& documentBase);
 void ClassifyLocalLink(std::string_view value, const std::wstring& location, const LocalPath& base);
+// The same for a page with a <base href>.
+void ClassifyLocalLink(std::string_view value, const std::wstring& location, const LocalPath& base,
+                       const LocalDocumentBase& documentBase);
 // The same for a base known only by its text, given to the file system as a
 // typed path is.
 void ClassifyLocalLink(std::string_view value, const std::wstring& location,

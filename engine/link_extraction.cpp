@@ -1,44 +1,17 @@
-// Link extraction. Each pass searches the text once from front to back: the
-// searches for the attribute, ">" and the stop characters remember their last
-// answer, and line numbers are counted on from the previous link, so a pass
-// stays linear however many links a page holds.
+// Link extraction on top of the tokenizer: each start tag is looked up in
+// the table, its link attributes cut into URLs, and each URL given the line
+// of its attribute. Lines are counted on from the previous link, so a page
+// is read once however many links it holds.
 #include "engine/link_extraction.h"
 
 #include <cstring>
 
+#include "engine/ascii_case.h"
+#include "engine/html_tokenizer.h"
 #include "engine/link_classification.h"
 #include "engine/main_window_record.h"
 
 namespace {
-
-constexpr std::size_t kNone = std::string_view::npos;
-
-// The first occurrence of a needle at or after a position, for positions
-// that never go backwards: a remembered answer that still lies ahead is
-// still the first one.
-class ForwardSearch {
-public:
-    enum class Match { kWholeNeedle, kAnyCharacter };
-
-    ForwardSearch(std::string_view text, std::string_view needle, Match match = Match::kWholeNeedle)
-        : m_text(text), m_needle(needle), m_match(match) {}
-
-    std::size_t From(std::size_t position) {
-        if (!m_searched || (m_found != kNone && m_found < position)) {
-            m_found = m_match == Match::kWholeNeedle ? m_text.find(m_needle, position)
-                                                     : m_text.find_first_of(m_needle, position);
-            m_searched = true;
-        }
-        return m_found;
-    }
-
-private:
-    std::string_view m_text;
-    std::string_view m_needle;
-    Match m_match;
-    std::size_t m_found = kNone;
-    bool m_searched = false;
-};
 
 // Line numbers for positions met in ascending order.
 class LineCounter {
@@ -46,6 +19,7 @@ public:
     explicit LineCounter(std::string_view text) : m_text(text) {}
 
     int LineAt(std::size_t position) {
+        position = std::min(position, m_text.size());
         if (position < m_position) {
             m_position = 0;
             m_line = 1;
@@ -55,6 +29,7 @@ public:
         return m_line;
     }
 
+private:
     int CountLineFeeds(std::size_t from, std::size_t to) const {
         int count = 0;
         const char* cursor = m_text.data() + from;
@@ -68,141 +43,224 @@ public:
         return count;
     }
 
-private:
     std::string_view m_text;
     std::size_t m_position = 0;
     int m_line = 1;
 };
 
-// The stop characters of one pass and where the value starting at a
-// position ends.
-class ValueCutter {
-public:
-    ValueCutter(std::string_view text, PageVariant variant)
-        : m_text(text),
-          m_variant(variant),
-          m_apostrophe(text, "'"),
-          m_quote(text, "\""),
-          m_tagEnd(text, ">"),
-          m_unquotedEnd(text, kUnquotedValueEnd, ForwardSearch::Match::kAnyCharacter) {}
+bool IsHtmlSpace(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\f' || c == '\r'; }
 
-    // The value of the attribute whose name ends at afterName, or false when
-    // there is none to hand on.
-    bool CutAfterName(std::size_t afterName, std::string_view* value) {
-        if (StartsUnquotedValue(afterName)) return CutUnquoted(afterName + 1, value);
-        // "=" and the tag's end: the attribute has no value at all.
-        if (m_text.substr(afterName).starts_with("=>")) return false;
-        // Otherwise the two characters after the name are taken to be "=" and a quote.
-        return Cut(afterName + 2, value);
+std::size_t SkipSpaces(std::string_view text, std::size_t p) {
+    while (p < text.size() && IsHtmlSpace(text[p])) ++p;
+    return p;
+}
+
+// The value of a tag's first attribute of that name, if it has one.
+std::optional<std::string_view> AttributeValue(std::span<const HtmlAttribute> attributes,
+                                               std::string_view name) {
+    for (const HtmlAttribute& attribute : attributes) {
+        if (EqualsIgnoringCase(attribute.name, name)) return attribute.value;
+    }
+    return std::nullopt;
+}
+
+bool MeetsCondition(LinkCondition condition, std::span<const HtmlAttribute> attributes) {
+    switch (condition) {
+        case LinkCondition::kAlways:
+            return true;
+        case LinkCondition::kImageInput:
+            return EqualsIgnoringCase(AttributeValue(attributes, "type").value_or(""), "image");
+        case LinkCondition::kRefreshMeta:
+            return EqualsIgnoringCase(AttributeValue(attributes, "http-equiv").value_or(""),
+                                      "refresh");
+    }
+    return false;
+}
+
+// Whether any row of the table is for this tag: most tags have none.
+bool TagHasLinks(std::string_view name) {
+    if (name.empty() || name.size() > 6) return false;
+    for (const LinkTagEntry& entry : LinkTagTable) {
+        if (entry.tag.size() == name.size() && EqualsIgnoringCase(entry.tag, name)) return true;
+    }
+    return false;
+}
+
+// Collects the links of the allowed groups while the page is tokenized.
+class LinkCollector final : public HtmlStartTagHandler {
+public:
+    LinkCollector(std::string_view text, LinkGroups groups) : m_lines(text), m_groups(groups) {}
+
+    void OnStartTag(std::string_view name, std::span<const HtmlAttribute> attributes) override {
+        if (!m_reading.baseHref && EqualsIgnoringCase(name, "base")) {
+            m_reading.baseHref = AttributeValue(attributes, "href");
+            return;
+        }
+        if (!TagHasLinks(name)) return;
+        // Each table row counts once a tag: the standard keeps the first of
+        // an attribute written twice.
+        std::uint32_t rowsSeen = 0;
+        for (const HtmlAttribute& attribute : attributes) {
+            for (std::size_t row = 0; row < LinkTagTable.size(); ++row) {
+                const LinkTagEntry& entry = LinkTagTable[row];
+                if (!EqualsIgnoringCase(entry.attribute, attribute.name) ||
+                    !EqualsIgnoringCase(entry.tag, name)) {
+                    continue;
+                }
+                const std::uint32_t bit = 1u << row;
+                if ((rowsSeen & bit) != 0) break;
+                rowsSeen |= bit;
+                if (IsAllowed(entry.group) && MeetsCondition(entry.condition, attributes)) {
+                    AddLinks(entry, attribute);
+                }
+                break;
+            }
+        }
+    }
+
+    // The links in group order, each group in text order.
+    PageReading Finish() {
+        std::array<std::size_t, kLinkGroupCount + 1> starts{};
+        for (const GroupedLink& link : m_found) ++starts[static_cast<std::size_t>(link.group) + 1];
+        for (std::size_t group = 1; group <= kLinkGroupCount; ++group)
+            starts[group] += starts[group - 1];
+        m_reading.links.resize(m_found.size());
+        for (const GroupedLink& link : m_found)
+            m_reading.links[starts[static_cast<std::size_t>(link.group)]++] = link.link;
+        return std::move(m_reading);
     }
 
 private:
-    // White space and the tag's end close an unquoted value.
-    static constexpr std::string_view kUnquotedValueEnd = " \t\r\n\f>";
+    struct GroupedLink {
+        FoundLink link;
+        LinkGroup group;
+    };
 
-    // "=" directly followed by a character that is no quote and no white
-    // space: the value is written without quotes.
-    bool StartsUnquotedValue(std::size_t afterName) const {
-        if (afterName + 1 >= m_text.size() || m_text[afterName] != '=') return false;
-        const char first = m_text[afterName + 1];
-        return first != '"' && first != '\'' && kUnquotedValueEnd.find(first) == kNone;
+    bool IsAllowed(LinkGroup group) const {
+        return (m_groups & (1u << static_cast<int>(group))) != 0;
     }
 
-    // An unquoted value runs up to white space or ">", as a browser reads it;
-    // one that the text ends before that belongs to no finished tag.
-    bool CutUnquoted(std::size_t start, std::string_view* value) {
-        const std::size_t end = m_unquotedEnd.From(start);
-        if (end == kNone) return false;
-        *value = m_text.substr(start, end - start);
-        return true;
-    }
-
-    // A value from start up to a quote, as the variant reads it.
-    bool Cut(std::size_t start, std::string_view* value) {
-        if (start > m_text.size()) return false;
-        const std::size_t quote = std::min(m_apostrophe.From(start), m_quote.From(start));
-        if (m_variant == PageVariant::kLocal) {
-            *value = m_text.substr(start, quote == kNone ? kNone : quote - start);
-            return true;
+    void AddLinks(const LinkTagEntry& entry, const HtmlAttribute& attribute) {
+        const int line = m_lines.LineAt(attribute.namePosition);
+        switch (entry.form) {
+            case LinkValueForm::kUrl:
+                m_found.push_back({{attribute.value, line}, entry.group});
+                break;
+            case LinkValueForm::kSrcset:
+                for (const std::string_view url : SrcsetUrls(attribute.value))
+                    m_found.push_back({{url, line}, entry.group});
+                break;
+            case LinkValueForm::kRefresh:
+                if (const std::optional<std::string_view> url = RefreshUrl(attribute.value))
+                    m_found.push_back({{*url, line}, entry.group});
+                break;
         }
-        const std::size_t tagEnd = m_tagEnd.From(start);
-        if (quote == kNone || (tagEnd != kNone && tagEnd < quote)) return false;
-        if (quote + 1 >= m_text.size()) return false;
-        *value = m_text.substr(start, quote - start);
-        return true;
     }
 
-    std::string_view m_text;
-    PageVariant m_variant;
-    ForwardSearch m_apostrophe;
-    ForwardSearch m_quote;
-    ForwardSearch m_tagEnd;
-    ForwardSearch m_unquotedEnd;
+    LineCounter m_lines;
+    const LinkGroups m_groups;
+    std::vector<GroupedLink> m_found;
+    PageReading m_reading;
 };
 
-std::size_t AllowedPassCount() {
-    const ScanOptions& options = mainWindow->Options();
-    if (options.checkAllTags) return LinkTagTable.size();
-    if (options.checkImages) return kImagePassEnd;
-    return kAnchorPassCount;
-}
-
-template <typename String>
-String LocationText(const String& pageName, int line) {
-    String location = pageName;
-    location.push_back(':');
-    for (const char digit : std::to_string(line)) location.push_back(digit);
-    return location;
+// The descriptors after a srcset URL, up to the comma that ends them (one
+// inside parentheses does not); returns where the next candidate starts.
+std::size_t AfterDescriptors(std::string_view value, std::size_t p) {
+    bool inParentheses = false;
+    for (; p < value.size(); ++p) {
+        const char c = value[p];
+        if (inParentheses) {
+            inParentheses = c != ')';
+        } else if (c == '(') {
+            inParentheses = true;
+        } else if (c == ',') {
+            return p + 1;
+        }
+    }
+    return p;
 }
 
 }  // namespace
 
-int LineOfPosition(std::string_view text, std::size_t position) {
-    return LineCounter(text).LineAt(std::min(position, text.size()));
+LinkGroups AllowedLinkGroups(const ScanOptions& options) {
+    if (options.checkAllTags) return kAllLinkGroups;
+    if (options.checkImages) return kAnchorAndImageGroups;
+    return kAnchorGroups;
 }
 
-void ScanTagPass(std::string_view text, const LinkTagPass& pass, PageVariant variant,
-                 const FoundLinkHandler& handler) {
-    ForwardSearch opener(text, pass.opener);
-    ForwardSearch attribute(text, pass.attribute);
-    ForwardSearch tagEnd(text, ">");
-    ValueCutter cutter(text, variant);
-    LineCounter lines(text);
-    // An opener at the very first byte is never found: the search starts at 1.
-    for (std::size_t p = opener.From(1); p != kNone; p = opener.From(p + 1)) {
-        const std::size_t name = attribute.From(p + 1);
-        const std::size_t end = tagEnd.From(p + 1);
-        if (name == kNone || (end != kNone && end < name)) continue;
-        std::string_view value;
-        if (!cutter.CutAfterName(name + pass.attribute.size(), &value)) continue;
-        handler(value, lines.LineAt(name));
+PageReading ReadPageLinks(std::string_view text, LinkGroups groups) {
+    LinkCollector collector(text, groups);
+    TokenizeHtml(text, collector);
+    return collector.Finish();
+}
+
+PageReading ScanPageLinks(std::string_view text) {
+    return ReadPageLinks(text, AllowedLinkGroups(mainWindow->Options()));
+}
+
+std::vector<std::string_view> SrcsetUrls(std::string_view value) {
+    std::vector<std::string_view> urls;
+    std::size_t p = 0;
+    while (true) {
+        while (p < value.size() && (IsHtmlSpace(value[p]) || value[p] == ',')) ++p;
+        if (p >= value.size()) return urls;
+        const std::size_t start = p;
+        while (p < value.size() && !IsHtmlSpace(value[p])) ++p;
+        std::string_view url = value.substr(start, p - start);
+        if (url.ends_with(',')) {
+            // A URL that ends in commas has no descriptors.
+            while (url.ends_with(',')) url.remove_suffix(1);
+        } else {
+            p = AfterDescriptors(value, p);
+        }
+        urls.push_back(url);
     }
 }
 
-void ScanPageLinks(std::string_view text, PageVariant variant, const FoundLinkHandler& handler) {
-    const std::size_t passCount = AllowedPassCount();
-    for (std::size_t i = 0; i < passCount; ++i)
-        ScanTagPass(text, LinkTagTable[i], variant, handler);
+std::optional<std::string_view> RefreshUrl(std::string_view content) {
+    std::size_t p = SkipSpaces(content, 0);
+    const std::size_t timeStart = p;
+    while (p < content.size() && content[p] >= '0' && content[p] <= '9') ++p;
+    if (p == timeStart && (p >= content.size() || content[p] != '.')) return std::nullopt;
+    while (p < content.size() && ((content[p] >= '0' && content[p] <= '9') || content[p] == '.'))
+        ++p;
+    if (p >= content.size()) return std::nullopt;
+    if (!IsHtmlSpace(content[p]) && content[p] != ';' && content[p] != ',') return std::nullopt;
+    p = SkipSpaces(content, p);
+    if (p < content.size() && (content[p] == ';' || content[p] == ',')) ++p;
+    p = SkipSpaces(content, p);
+    if (p >= content.size()) return std::nullopt;
+    // "url" and "=" may be left out; without "=" the text from "u" on is the URL.
+    std::string_view url = content.substr(p);
+    if (StartsWithIgnoringCase(url, "url")) {
+        const std::size_t equals = SkipSpaces(content, p + 3);
+        if (equals < content.size() && content[equals] == '=') {
+            p = SkipSpaces(content, equals + 1);
+            url = content.substr(p);
+        }
+    }
+    if (!url.empty() && (url.front() == '"' || url.front() == '\'')) {
+        const char quote = url.front();
+        url.remove_prefix(1);
+        url = url.substr(0, url.find(quote));
+    }
+    return url;
 }
 
-void ScanWebPageTags(std::string_view text, const std::string& base, std::string_view opener,
-                     std::string_view attribute, const std::string& pageUrl) {
-    ScanTagPass(text, {opener, attribute}, PageVariant::kWeb,
-                [&](std::string_view value, int line) {
-                    ClassifyWebLink(value, LocationText(pageUrl, line), base);
-                });
+int LineOfPosition(std::string_view text, std::size_t position) {
+    return LineCounter(text).LineAt(position);
 }
 
-void ScanLocalPageTags(std::string_view text, const std::wstring& base, std::string_view opener,
-                       std::string_view attribute, const std::wstring& pagePath) {
-    ScanTagPass(text, {opener, attribute}, PageVariant::kLocal,
-                [&](std::string_view value, int line) {
-                    ClassifyLocalLink(value, LocationText(pagePath, line), base);
-                });
+std::string WebLinkLocation(const std::string& pageUrl, int line) {
+    std::string location = pageUrl;
+    location.push_back(':');
+    return location.append(std::to_string(line));
 }
 
 void ScanWebPageLinks(std::string_view text, const std::string& base, const std::string& pageUrl) {
-    ScanPageLinks(text, PageVariant::kWeb, [&](std::string_view value, int line) {
-        ClassifyWebLink(value, LocationText(pageUrl, line), base);
-    });
+    const PageReading reading = ScanPageLinks(text);
+    const std::string documentBase =
+        reading.baseHref ? WebDocumentBase(*reading.baseHref, base) : std::string();
+    for (const FoundLink& link : reading.links)
+        ClassifyWebLink(link.value, WebLinkLocation(pageUrl, link.line), base, documentBase);
 }

@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/link_extraction.h"
+// The kind of page a link was found in: a fetched web page or a local file.
+enum class PageVariant { kWeb, kLocal };
 
 // The value with its character references decoded ("&#45;", "&#x2D;",
 // "&amp;", "&lt;", "&gt;", "&quot;", "&apos;", "&nbsp;"; numeric ones become

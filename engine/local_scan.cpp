@@ -6,8 +6,10 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
+#include "engine/ascii_case.h"
 #include "engine/link_classification.h"
 #include "engine/link_extraction.h"
 #include "engine/results_table.h"
@@ -16,6 +18,7 @@
 #include "engine/text_limits.h"
 #include "engine/url_functions.h"
 #include "platform/file.h"
+#include "platform/text_codec.h"
 
 namespace {
 
@@ -66,31 +69,30 @@ private:
     std::vector<LinkSpan> m_spans;
 };
 
-// A page whose links are being followed: its name, its folder and its links.
+// A page whose links are being followed: its name, its folder, its
+// <base href> and its links.
 struct PageCursor {
     std::wstring path;
     LocalPath base;
+    LocalDocumentBase documentBase;
     PageLinks links;
     std::size_t next = 0;
 };
 
 // The walk running on this thread, if any: CheckLocalFile called from within
 // it pushes the page instead of scanning it on the spot.
-thread_local std::vector<PageCursor>* activeWalk = nullptr;
+// A deque: pushing a page keeps every other page where it is.
+using Walk = std::deque<PageCursor>;
+thread_local Walk* activeWalk = nullptr;
 
 // Marks a walk active for its lifetime, also when a check throws.
 class ActiveWalkScope {
 public:
-    explicit ActiveWalkScope(std::vector<PageCursor>& walk) { activeWalk = &walk; }
+    explicit ActiveWalkScope(Walk& walk) { activeWalk = &walk; }
     ~ActiveWalkScope() { activeWalk = nullptr; }
     ActiveWalkScope(const ActiveWalkScope&) = delete;
     ActiveWalkScope& operator=(const ActiveWalkScope&) = delete;
 };
-
-std::string_view UpToFirstNul(const char* block, std::size_t size) {
-    const std::string_view text(block, size);
-    return text.substr(0, text.find('\0'));
-}
 
 enum class FileContent { kUnreadable, kEmpty, kPresent };
 
@@ -104,38 +106,60 @@ bool LocalPathExists(const LocalPath& path) {
     return path.fileBytes.empty() ? PathExists(path.text) : PathBytesExist(path.fileBytes);
 }
 
-// Reads a file as text: the page text is filled only when the first block
-// holds "<html"; other files are read no further than that block. The bytes
-// the file was opened by go to pathBytes.
+bool HasPageName(const std::wstring& path) {
+    const std::string name = Narrow(GetUrlFileNameW(path));
+    for (const std::string_view suffix : {".html", ".htm", ".xhtml"}) {
+        if (name.size() >= suffix.size() &&
+            EqualsIgnoringCase(std::string_view(name).substr(name.size() - suffix.size()), suffix))
+            return true;
+    }
+    return false;
+}
+
+// A page is read whole: one named as a page, or whose first block says it is
+// one (HTML lets a page leave out its <html> tag but rarely its doctype).
+bool IsPage(const std::wstring& path, std::string_view firstBlock) {
+    return HasPageName(path) || ContainsIgnoringCase(firstBlock, "<html") ||
+           ContainsIgnoringCase(firstBlock, "<!doctype html");
+}
+
+// Reads a file as text: the page text is filled only for a page; other
+// files are read no further than their first block. The bytes the file was
+// opened by go to pathBytes.
 FileContent ReadLocalPage(const LocalPath& path, std::string* pageText, std::string* pathBytes) {
     InputFile file;
     if (!OpenLocalFile(path, file)) return FileContent::kUnreadable;
     *pathBytes = file.PathBytes();
-    std::array<char, kBlockSize> block{};
-    std::size_t got = file.Read(block.data(), block.size());
+    std::array<char, kBlockSize> block;
+    const std::size_t got = file.Read(block.data(), block.size());
     if (got == 0) return FileContent::kEmpty;
-    std::string_view text = UpToFirstNul(block.data(), got);
-    if (text.find("<html") == std::string_view::npos) return FileContent::kPresent;
-    while (got > 0) {
-        pageText->append(text);
-        got = file.Read(block.data(), block.size());
-        text = UpToFirstNul(block.data(), got);
-    }
+    const std::string_view firstBlock(block.data(), got);
+    if (!IsPage(path.text, firstBlock)) return FileContent::kPresent;
+    pageText->assign(firstBlock);
+    file.ReadRest(pageText);
     return FileContent::kPresent;
 }
 
-PageLinks CollectLinks(std::string pageText) {
+struct CollectedLinks {
+    PageLinks links;
+    std::optional<std::string> baseHref;
+};
+
+CollectedLinks CollectLinks(std::string pageText) {
     std::vector<LinkSpan> spans;
     const std::string_view text(pageText);
-    // Offsets fit 32 bits: a page too large for them is scanned up to there.
-    const std::string_view scanned = text.substr(0, UINT32_MAX);
-    ScanPageLinks(scanned, PageVariant::kLocal, [&](std::string_view value, int line) {
+    // Offsets fit 32 bits: a page too large for them is read up to there.
+    PageReading reading = ScanPageLinks(text.substr(0, UINT32_MAX));
+    spans.reserve(reading.links.size());
+    for (const FoundLink& link : reading.links) {
         // No row shows more of a value than this; see ClassifyLocalLink.
-        value = value.substr(0, kMaxRowTextLength);
+        const std::string_view value = link.value.substr(0, kMaxRowTextLength);
         spans.push_back({static_cast<std::uint32_t>(value.data() - text.data()),
-                         static_cast<std::uint32_t>(value.size()), line});
-    });
-    return PageLinks(std::move(pageText), std::move(spans));
+                         static_cast<std::uint32_t>(value.size()), link.line});
+    }
+    std::optional<std::string> baseHref;
+    if (reading.baseHref) baseHref = std::string(*reading.baseHref);
+    return {PageLinks(std::move(pageText), std::move(spans)), std::move(baseHref)};
 }
 
 // The name of a link to check: the first of its names that a file has, else
@@ -152,8 +176,7 @@ const LocalPath& NameToCheck(const LocalLinkPaths& link) {
 }
 
 // Checks and reports one file; a page to be scanned goes onto the walk.
-void VisitLocalFile(const LocalLinkPaths& link, const std::wstring& location,
-                    std::vector<PageCursor>& walk) {
+void VisitLocalFile(const LocalLinkPaths& link, const std::wstring& location, Walk& walk) {
     ScanState& scan = TheScanState();
     if (scan.reportedLinks.Contains(link.path.text)) return;
     if (!scan.scanRunning) return;
@@ -175,23 +198,18 @@ void VisitLocalFile(const LocalLinkPaths& link, const std::wstring& location,
     }
     if (mainWindow->Options().scanPageOnly && path.text != scan.startPath) return;
     if (pageText.empty()) return;
-    walk.push_back({path.text, LocalPath{GetUrlFolderW(path.text), GetUrlFolder(pathBytes)},
-                    CollectLinks(std::move(pageText)), 0});
+    LocalPath base{GetUrlFolderW(path.text), GetUrlFolder(pathBytes)};
+    CollectedLinks collected = CollectLinks(std::move(pageText));
+    LocalDocumentBase documentBase;
+    if (collected.baseHref) documentBase = ResolveLocalDocumentBase(*collected.baseHref, base);
+    walk.push_back(
+        {path.text, std::move(base), std::move(documentBase), std::move(collected.links), 0});
 }
 
-// "pagePath:line", built without the wide printf that std::to_wstring uses:
-// a scan builds one for every link.
-std::wstring LinkLocation(const std::wstring& pagePath, int line) {
-    const std::string digits = std::to_string(line);
+// Follows the links of every page on the walk, innermost page first. A
+// page pushed while a link is classified leaves the cursors where they are.
+void RunWalk(Walk& walk) {
     std::wstring location;
-    location.reserve(pagePath.size() + 1 + digits.size());
-    location.append(pagePath).push_back(L':');
-    location.append(digits.begin(), digits.end());
-    return location;
-}
-
-// Follows the links of every page on the walk, innermost page first.
-void RunWalk(std::vector<PageCursor>& walk) {
     while (!walk.empty()) {
         PageCursor& page = walk.back();
         if (page.next == page.links.Count()) {
@@ -199,11 +217,10 @@ void RunWalk(std::vector<PageCursor>& walk) {
             continue;
         }
         const std::size_t link = page.next++;
-        // Classifying may push a page and so move the cursors: copy first.
-        const std::string value(page.links.Value(link));
-        const std::wstring location = LinkLocation(page.path, page.links.Line(link));
-        const LocalPath base = page.base;
-        ClassifyLocalLink(value, location, base);
+        location.assign(page.path).push_back(L':');
+        const std::string line = std::to_string(page.links.Line(link));
+        location.append(line.begin(), line.end());
+        ClassifyLocalLink(page.links.Value(link), location, page.base, page.documentBase);
     }
 }
 
@@ -222,7 +239,7 @@ void CheckLocalFile(const LocalLinkPaths& link, const std::wstring& location) {
         VisitLocalFile(link, location, *activeWalk);
         return;
     }
-    std::vector<PageCursor> walk;
+    Walk walk;
     const ActiveWalkScope scope(walk);
     VisitLocalFile(link, location, walk);
     RunWalk(walk);

@@ -41,22 +41,45 @@ TEST_F(LocalScan, EmptyPathGivesOneCantOpenRow) {
     EXPECT_THAT(Rows(), ElementsAre(Row{L"", L"Can't open file", L""}));
 }
 
-TEST_F(LocalScan, StatesOfFilesThatAreNotScanned) {
-    m_site.Put("index.html", Page(Anchor("empty.html") + Anchor("pic.png") + Anchor("CAPS.html") +
-                                  Anchor("late.html") + Anchor("sub/")));
+TEST_F(LocalScan, PagesAreReadByTheirNameOrFirstBlockOtherFilesOnlyReported) {
+    m_site.Put("index.html", Page(Anchor("empty.html") + Anchor("pic.png") + Anchor("CAPS.txt") +
+                                  Anchor("bare.HTM") + Anchor("late.txt") + Anchor("sub/")));
     m_site.Put("empty.html", "");
     m_site.Put("pic.png", "\x89PNG <a href=\"never.html\">");
-    m_site.Put("CAPS.html", "<HTML> <a href=\"never.html\"> </HTML>");
-    m_site.Put("late.html", "<!--" + std::string(1100, '-') + "--><html> <a href=\"never.html\">");
+    // HTML5 lets a page leave out <html>; older ones write it in capitals.
+    m_site.Put("CAPS.txt", "<!DOCTYPE HTML>\n<a href=\"caps-link.html\">");
+    m_site.Put("bare.HTM", "<title>t</title>\n<a href=\"bare-link.html\">");
+    m_site.Put("late.txt", "<!--" + std::string(1100, '-') + "--><html> <a href=\"never.html\">");
     m_site.Put("sub/x.html", "x");
     Scan("index.html");
     EXPECT_THAT(Rows(), ElementsAre(Row{P("index.html"), L"OK", P("index.html")},
                                     Row{P("empty.html"), L"Empty file", At("index.html", 2)},
                                     Row{P("pic.png"), L"OK", At("index.html", 3)},
-                                    Row{P("CAPS.html"), L"OK", At("index.html", 4)},
-                                    Row{P("late.html"), L"OK", At("index.html", 5)},
-                                    Row{P("sub/"), L"Can't open file", At("index.html", 6)}));
-    EXPECT_EQ(m_window.StatusText(), L"Total links found: 6, errors: 2");
+                                    Row{P("CAPS.txt"), L"OK", At("index.html", 4)},
+                                    Row{P("caps-link.html"), L"Can't open file", At("CAPS.txt", 2)},
+                                    Row{P("bare.HTM"), L"OK", At("index.html", 5)},
+                                    Row{P("bare-link.html"), L"Can't open file", At("bare.HTM", 2)},
+                                    Row{P("late.txt"), L"OK", At("index.html", 6)},
+                                    Row{P("sub/"), L"Can't open file", At("index.html", 7)}));
+    EXPECT_EQ(m_window.StatusText(), L"Total links found: 9, errors: 4");
+}
+
+TEST_F(LocalScan, ABaseElementSetsWhereRelativeLinksLead) {
+    m_site.Put("index.html", "<base href=\"sub/\">\n" + Anchor("a.html") + Anchor("../b.html") +
+                                 Anchor("web.html"));
+    m_site.Put("sub/a.html", "<html><base href='http://example.invalid/root/'>\n" +
+                                 Anchor("x.html") + Anchor("/y.html"));
+    m_site.Put("b.html", "b");
+    m_site.Put("sub/web.html", "<html><base href=mailto:a@b>\n" + Anchor("../b.html"));
+    Scan("index.html");
+    EXPECT_THAT(Rows(), ElementsAre(Row{P("index.html"), L"OK", P("index.html")},
+                                    Row{P("sub/a.html"), L"OK", At("index.html", 2)},
+                                    Row{L"http://example.invalid/root/x.html",
+                                        L"Absolute URL - skipped", At("sub/a.html", 2)},
+                                    Row{L"http://example.invalid/y.html", L"Absolute URL - skipped",
+                                        At("sub/a.html", 3)},
+                                    Row{P("b.html"), L"OK", At("index.html", 3)},
+                                    Row{P("sub/web.html"), L"OK", At("index.html", 4)}));
 }
 
 TEST_F(LocalScan, DepthFirstOrderEachFileOnceAtItsFirstLocation) {
@@ -105,15 +128,17 @@ TEST_F(LocalScan, QueryOrFragmentIsPartOfTheNameOnlyWhenAFileHasTheWholeName) {
 }
 
 TEST_F(LocalScan, TextModeAndZeroBytes) {
-    // CR LF is read as LF, and each block counts only up to its first zero byte.
+    // CR LF is read as LF, and a zero byte is text like any other.
     m_site.Put("index.html", "<html>\r\n\r\n" + Anchor("a.html") +
-                                 std::string("\0 <a href=\"hidden.html\">", 24) +
+                                 std::string("\0 <a href=\"after-zero.html\">", 28) +
                                  std::string(1100, ' ') + "\r\n" + Anchor("b.html"));
     m_site.Put("a.html", "a");
+    m_site.Put("after-zero.html", "z");
     m_site.Put("b.html", "b");
     Scan("index.html");
     EXPECT_THAT(Rows(), ElementsAre(Row{P("index.html"), L"OK", P("index.html")},
                                     Row{P("a.html"), L"OK", At("index.html", 3)},
+                                    Row{P("after-zero.html"), L"OK", At("index.html", 4)},
                                     Row{P("b.html"), L"OK", At("index.html", 5)}));
 }
 

@@ -111,6 +111,32 @@ TEST_P(WebCrawl, EachPageIsRequestedOnceWhateverTextNamesIt) {
                             "/dir/d.html", "/dir/e.html", "/dir/git-doc.html"));
 }
 
+TEST_P(WebCrawl, PagesAreReadAsHtmlIsWrittenAndResolvedAgainstTheirBase) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    m_window.Options().checkImages = 1;
+    m_server.SetResponse(
+        "/dir/",
+        HtmlPage("200 OK",
+                 "<!DOCTYPE html>\n<BASE HREF='/docs/'>\n<A\nHREF = a.html>a</A>\n"
+                 "<!-- <a href=\"commented.html\"> -->\n"
+                 "<script>var s = '<a href=\"scripted.html\">';</script>\n"
+                 "<iframe src=frame.html></iframe>\n"
+                 "<meta http-equiv=refresh content='0; url=fresh.html'>\n"
+                 "<img srcset=\"i1.png 1x, i2.png 2x\" src=\"i3.png\" alt=\"a src here\">\n"));
+    for (const char* page : {"/docs/a.html", "/docs/frame.html", "/docs/fresh.html"})
+        m_server.SetResponse(page, HtmlPage("200 OK", "page"));
+    for (const char* image : {"/docs/i1.png", "/docs/i2.png", "/docs/i3.png"})
+        m_server.SetResponse(image, Reply("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\n\r\n."));
+    ScanAndWait(U("/dir/"));
+    EXPECT_THAT(Rows(), UnorderedElementsAre(Row{U("/dir/"), L"200 OK", U("/dir/")},
+                                             Row{U("/docs/a.html"), L"200 OK", At("/dir/", 4)},
+                                             Row{U("/docs/frame.html"), L"200 OK", At("/dir/", 7)},
+                                             Row{U("/docs/fresh.html"), L"200 OK", At("/dir/", 8)},
+                                             Row{U("/docs/i1.png"), L"200 OK", At("/dir/", 9)},
+                                             Row{U("/docs/i2.png"), L"200 OK", At("/dir/", 9)},
+                                             Row{U("/docs/i3.png"), L"200 OK", At("/dir/", 9)}));
+}
+
 TEST_P(WebCrawl, ErrorAndRedirectPagesStillYieldTheirLinks) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_server.SetResponse("/", HtmlPage("200 OK", " " + Anchor("gone.html") + Anchor("moved.html") +
