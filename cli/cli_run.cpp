@@ -24,8 +24,7 @@ namespace {
 // How often the main thread looks for Ctrl-C while it waits for the scan.
 constexpr std::chrono::milliseconds kInterruptPollInterval{20};
 
-// Writes everything and flushes at once, so that each row reaches a pipe as
-// soon as it is added.
+// Writes everything and flushes at once: the window decides when rows go.
 bool WriteStream(std::FILE* stream, std::string_view bytes) {
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
     return std::fflush(stream) == 0 && written;
@@ -60,8 +59,10 @@ bool CanCreateSaveFile(const std::wstring& path) {
 
 // The main window's part of the scan while it runs: waits for its end or for
 // Ctrl-C. True when Ctrl-C (or a failed write) cut it short.
-bool WaitForScanOrInterrupt(const CliWindow& window) {
+// Rows held back reach the output at each look.
+bool WaitForScanOrInterrupt(CliWindow& window) {
     while (!WaitForScanThreadEnd(kInterruptPollInterval)) {
+        window.FlushRows();
         if (InterruptRequested() || window.OutputFailed()) return true;
     }
     return false;

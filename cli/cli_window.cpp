@@ -3,6 +3,13 @@
 
 #include "platform/text_codec.h"
 
+namespace {
+
+// Rows held back are written once this many bytes wait.
+constexpr std::size_t kPendingRowBytes = 64 * 1024;
+
+}  // namespace
+
 CliWindow::CliWindow(OutputFormat format, ProgressLineSettings progress, TextWriter output,
                      TextWriter progressOutput)
     : m_format(format),
@@ -21,6 +28,11 @@ void CliWindow::AppendRow(const ResultRow& row) {
     HeadlessWindow::AppendRow(row);
     ++m_totals.rows;
     if (row.icon == ResultIcon::kError) ++m_totals.errors;
+    if (!m_progress.enabled) {
+        m_pending += FormatRow(m_format, row);
+        if (m_pending.size() >= kPendingRowBytes) WritePending();
+        return;
+    }
     // The row goes above the progress line, which is drawn again below it.
     const std::wstring progressText = m_progressText;
     ClearProgress();
@@ -34,8 +46,14 @@ void CliWindow::SetStatusText(const std::wstring& text) {
     if (!m_closed) DrawProgress(text);
 }
 
+void CliWindow::FlushRows() {
+    std::lock_guard lock(m_outputMutex);
+    WritePending();
+}
+
 ScanTotals CliWindow::CloseOutput() {
     std::lock_guard lock(m_outputMutex);
+    WritePending();
     m_closed = true;
     ClearProgress();
     return m_totals;
@@ -49,6 +67,11 @@ void CliWindow::WriteTotals(const ScanTotals& totals) {
 bool CliWindow::OutputFailed() const {
     std::lock_guard lock(m_outputMutex);
     return m_failed;
+}
+
+void CliWindow::WritePending() {
+    Write(m_pending);
+    m_pending.clear();
 }
 
 void CliWindow::Write(std::string_view bytes) {

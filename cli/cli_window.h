@@ -1,7 +1,8 @@
 // The window skarnel-cli gives the scan engine: the in-memory window, which
-// also writes each row to standard output as it is added and draws the status
-// text as a progress line on standard error. Rows come from the scan thread
-// and the link check workers; the main thread closes the output at the end.
+// also writes each row to standard output and draws the status text as a
+// progress line on standard error. Rows come from the scan thread and the
+// link check workers; the main thread flushes rows held back (FlushRows) and
+// closes the output at the end.
 #pragma once
 
 #include <functional>
@@ -30,6 +31,11 @@ public:
     // Writes what comes before the first row (the CSV header).
     void BeginOutput();
 
+    // Writes the rows held back. Without a progress line rows are gathered
+    // and written in large pieces, by this or when enough are waiting;
+    // with one, each row is written at once, above the line.
+    void FlushRows();
+
     void AppendRow(const ResultRow& row) override;
     void SetStatusText(const std::wstring& text) override;
 
@@ -46,6 +52,7 @@ public:
 
 private:
     void Write(std::string_view bytes);
+    void WritePending();
     void DrawProgress(std::wstring_view text);
     void ClearProgress();
 
@@ -57,6 +64,7 @@ private:
     // Keeps each row whole on the output and its count in step with it.
     mutable std::mutex m_outputMutex;
     bool m_closed = false;
+    std::string m_pending;
     bool m_failed = false;
     ScanTotals m_totals;
     // The progress line as last drawn, and how many characters it spans.

@@ -1,4 +1,4 @@
-// The command-line window: rows written as they come, totals of exactly the
+// The command-line window: rows written when flushed, totals of exactly the
 // rows written, and the progress line drawn over itself.
 #include "cli/cli_window.h"
 
@@ -36,11 +36,13 @@ const ResultRow kSkippedRow{L"http://x/", L"Absolute URL - skipped", L"i.html:4"
 
 }  // namespace
 
-TEST(CliWindow, WritesEachRowAsItIsAddedAndCountsErrors) {
+TEST(CliWindow, WritesRowsWhenFlushedAndCountsErrors) {
     Streams streams;
     CliWindow window(OutputFormat::kCsv, {}, streams.Output(), streams.Progress());
     window.BeginOutput();
     window.AppendRow(kOkRow);
+    EXPECT_EQ(streams.output, "Link,State,Location (file:line),Icon\r\n");
+    window.FlushRows();
     EXPECT_EQ(streams.output, "Link,State,Location (file:line),Icon\r\na.html,OK,i.html:2,ok\r\n");
     window.AppendRow(kErrorRow);
     window.AppendRow(kSkippedRow);
@@ -86,12 +88,15 @@ TEST(CliWindow, FailedOutputIsReportedAndNotRetried) {
     Streams streams;
     CliWindow window(OutputFormat::kTsv, {}, streams.Output(), streams.Progress());
     window.AppendRow(kOkRow);
+    window.FlushRows();
     EXPECT_FALSE(window.OutputFailed());
     streams.outputWorks = false;
     window.AppendRow(kOkRow);
+    window.FlushRows();
     EXPECT_TRUE(window.OutputFailed());
     streams.outputWorks = true;
     window.AppendRow(kOkRow);
+    window.FlushRows();
     EXPECT_EQ(streams.output, "a.html\tOK\ti.html:2\tok\n");
 }
 

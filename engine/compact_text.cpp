@@ -25,6 +25,36 @@ public:
         if (++m_filled == 8) MixWord();
         ++m_length;
     }
+    // The same as adding each byte, eight at a time where the gathered
+    // word is empty.
+    void AddBytes(std::string_view bytes) {
+        std::size_t i = 0;
+        for (; i < bytes.size() && m_filled != 0; ++i) Add(static_cast<unsigned char>(bytes[i]));
+        for (; i + 8 <= bytes.size(); i += 8) {
+            std::uint64_t word = 0;
+            for (std::size_t k = 0; k < 8; ++k)
+                word |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[i + k]))
+                        << (8 * k);
+            m_word = word;
+            MixWord();
+            m_length += 8;
+        }
+        for (; i < bytes.size(); ++i) Add(static_cast<unsigned char>(bytes[i]));
+    }
+    // Each character of text, all below 256, as one byte.
+    void AddNarrowed(std::wstring_view text) {
+        std::size_t i = 0;
+        for (; i < text.size() && m_filled != 0; ++i) Add(static_cast<unsigned char>(text[i]));
+        for (; i + 8 <= text.size(); i += 8) {
+            std::uint64_t word = 0;
+            for (std::size_t k = 0; k < 8; ++k)
+                word |= static_cast<std::uint64_t>(text[i + k]) << (8 * k);
+            m_word = word;
+            MixWord();
+            m_length += 8;
+        }
+        for (; i < text.size(); ++i) Add(static_cast<unsigned char>(text[i]));
+    }
     [[nodiscard]] std::size_t Value() {
         MixWord();
         m_state ^= m_length;
@@ -52,7 +82,7 @@ private:
 
 std::size_t PackedTextHash(std::string_view bytes) {
     ByteHash hash;
-    for (const char c : bytes) hash.Add(static_cast<unsigned char>(c));
+    hash.AddBytes(bytes);
     return hash.Value();
 }
 
@@ -60,7 +90,7 @@ std::size_t PackedTextHash(std::wstring_view text) {
     ByteHash hash;
     if (FitsOneByteEach(text)) {
         hash.Add(kOneBytePerCharacter);
-        for (const wchar_t c : text) hash.Add(static_cast<unsigned char>(c));
+        hash.AddNarrowed(text);
         return hash.Value();
     }
     hash.Add(kWholeCharacters);
