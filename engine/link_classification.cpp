@@ -61,25 +61,39 @@ std::basic_string_view<Char> FrontOfLink(LinkKind kind, const std::basic_string<
     return storage;
 }
 
-// front, then each byte of part as one character, without dot segments.
+// Whether a path starts with "." or holds "/.": a dot segment may be there.
+template <typename Char>
+bool MayHoldDotSegments(const std::basic_string<Char>& path) {
+    if (path.starts_with(Char('.'))) return true;
+    for (std::size_t i = 1; i < path.size(); ++i) {
+        if (path[i] == Char('.') && path[i - 1] == Char('/')) return true;
+    }
+    return false;
+}
+
+// path made of front, then each byte of part as one character, without dot
+// segments. path keeps its room, so a buffer used again costs nothing.
+template <typename Char>
+void JoinWithoutDotSegmentsInto(std::basic_string<Char>& path, std::basic_string_view<Char> front,
+                                std::string_view part) {
+    path.assign(front);
+    for (const char c : part) path.push_back(static_cast<Char>(static_cast<unsigned char>(c)));
+    // Most paths hold no dot segment: they are taken as they are.
+    if (!MayHoldDotSegments(path)) return;
+    if constexpr (std::is_same_v<Char, char>) {
+        path = RemoveDotSegments(path);
+    } else {
+        path = RemoveDotSegmentsW(path);
+    }
+}
+
 template <typename Char>
 std::basic_string<Char> JoinWithoutDotSegments(std::basic_string_view<Char> front,
                                                std::string_view part) {
-    std::basic_string<Char> path(front.size() + part.size(), Char(0));
-    std::copy(front.begin(), front.end(), path.begin());
-    std::transform(part.begin(), part.end(),
-                   path.begin() + static_cast<std::ptrdiff_t>(front.size()),
-                   [](char c) { return static_cast<Char>(static_cast<unsigned char>(c)); });
-    constexpr Char kSlashDot[] = {'/', '.', 0};
-    // Most paths hold no dot segment: they are taken as they are.
-    if (path.find(kSlashDot) == std::basic_string<Char>::npos && !path.starts_with(Char('.'))) {
-        return path;
-    }
-    if constexpr (std::is_same_v<Char, char>) {
-        return RemoveDotSegments(path);
-    } else {
-        return RemoveDotSegmentsW(path);
-    }
+    std::basic_string<Char> path;
+    path.reserve(front.size() + part.size());
+    JoinWithoutDotSegmentsInto(path, front, part);
+    return path;
 }
 
 // front (a web page's origin or folder) joined with a link value, then
@@ -130,13 +144,12 @@ void AppendToPath(LocalPath& path, std::string_view bytes) {
 
 }  // namespace
 
-std::wstring ResolveLocalLinkText(std::string_view value, LinkKind kind, const LocalPath& base) {
+void ResolveLocalLinkText(std::string_view value, LinkKind kind, const LocalPath& base,
+                          std::wstring& text) {
     const std::size_t cut = QueryOrFragmentStart(value);
     std::wstring storage;
-    std::wstring text =
-        JoinWithoutDotSegments(FrontOfLink(kind, base.text, storage), value.substr(0, cut));
-    text += Widen(value.substr(cut));
-    return text;
+    JoinWithoutDotSegmentsInto(text, FrontOfLink(kind, base.text, storage), value.substr(0, cut));
+    for (const char c : value.substr(cut)) text.push_back(static_cast<unsigned char>(c));
 }
 
 LocalLinkPaths ResolveLocalLink(std::string_view value, LinkKind kind, const LocalPath& base) {
@@ -240,53 +253,69 @@ void ClassifyLocalLink(std::string_view value, const std::wstring& location,
     ClassifyLocalLink(value, location, LocalPath{base, {}});
 }
 
-void ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
-                       const LocalPath& base) {
+LocalLinkTarget LocalLinkTargetOf(std::string_view rawValue, const LocalPath& base,
+                                  const LocalDocumentBase& documentBase, HttpsLinks https) {
     // A value may run on for megabytes. No row shows more than this, and any
     // path this long is too long to open.
-    const std::string value = CleanLinkValue(rawValue.substr(0, kMaxRowTextLength));
-    const LinkKind kind = KindOfLink(value, HttpsLinksOf(mainWindow->Options()));
-    if (kind == LinkKind::kIgnored) return;
-    if (kind != LinkKind::kAbsoluteWeb) {
-        if (const std::optional<std::string> filePath = LocalFileUrlPath(value)) {
-            const std::string path = RemoveDotSegments(*filePath);
-            CheckLocalFile(LocalPath{Widen(path), path}, location);
-            return;
-        }
-        if (LeadsNowhereToCheck(value, PageVariant::kLocal)) return;
-    }
+    std::string value = CleanLinkValue(rawValue.substr(0, kMaxRowTextLength));
+    LocalLinkTarget target;
+    const LinkKind kind = KindOfLink(value, https);
+    if (kind == LinkKind::kIgnored) return target;
     if (kind == LinkKind::kAbsoluteWeb) {
-        const std::string url = NormaliseWebAddress(value);
-        if (mainWindow->Options().checkExternalUrls) {
-            CheckExternalLink(url, location);
-        } else {
-            AddLocalResult(Widen(url), kAbsoluteSkippedState, location);
-        }
-        return;
+        target.kind = LocalLinkTarget::Kind::kWebAddress;
+        target.value = NormaliseWebAddress(value);
+        return target;
     }
-    // Most links lead to a file reported already, which its text alone tells.
-    if (TheScanState().reportedLinks.Contains(ResolveLocalLinkText(value, kind, base))) return;
-    // A path too long to open still reaches CheckLocalFile, which reports it.
-    CheckLocalFile(ResolveLocalLink(value, kind, base), location);
+    if (const std::optional<std::string> filePath = LocalFileUrlPath(value)) {
+        const std::string path = RemoveDotSegments(*filePath);
+        target.kind = LocalLinkTarget::Kind::kFile;
+        target.file = LocalPath{Widen(path), path};
+        return target;
+    }
+    if (LeadsNowhereToCheck(value, PageVariant::kLocal)) return target;
+    if (!documentBase.web.empty()) {
+        // Against a web base, a relative link is a web address.
+        const std::string url = ResolveWebLink(value, kind, documentBase.web);
+        if (url.size() > kMaxAddressLength) return target;
+        return LocalLinkTargetOf(url, base, {}, https);
+    }
+    target.kind = LocalLinkTarget::Kind::kRelative;
+    target.value = std::move(value);
+    target.linkKind = kind;
+    target.base = documentBase.local ? &*documentBase.local : &base;
+    return target;
+}
+
+void ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
+                       const LocalPath& base) {
+    ClassifyLocalLink(rawValue, location, base, LocalDocumentBase{});
 }
 
 void ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
                        const LocalPath& base, const LocalDocumentBase& documentBase) {
-    if (documentBase.local) {
-        ClassifyLocalLink(rawValue, location, *documentBase.local);
-        return;
+    const LocalLinkTarget target =
+        LocalLinkTargetOf(rawValue, base, documentBase, HttpsLinksOf(mainWindow->Options()));
+    switch (target.kind) {
+        case LocalLinkTarget::Kind::kNothing:
+            return;
+        case LocalLinkTarget::Kind::kWebAddress:
+            if (mainWindow->Options().checkExternalUrls) {
+                CheckExternalLink(target.value, location);
+            } else {
+                AddLocalResult(Widen(target.value), kAbsoluteSkippedState, location);
+            }
+            return;
+        case LocalLinkTarget::Kind::kFile:
+            CheckLocalFile(target.file, location);
+            return;
+        case LocalLinkTarget::Kind::kRelative:
+            break;
     }
-    if (documentBase.web.empty()) {
-        ClassifyLocalLink(rawValue, location, base);
-        return;
-    }
-    // Against a web base, a relative link is a web address.
-    const std::string value = CleanLinkValue(rawValue.substr(0, kMaxRowTextLength));
-    const std::optional<LinkKind> kind = KindToFollow(value, PageVariant::kLocal);
-    if (!kind || *kind == LinkKind::kAbsoluteWeb || LocalFileUrlPath(value)) {
-        ClassifyLocalLink(rawValue, location, base);
-        return;
-    }
-    const std::string url = ResolveWebLink(value, *kind, documentBase.web);
-    if (url.size() <= kMaxAddressLength) ClassifyLocalLink(url, location, base);
+    // Most links lead to a file reported already, which its text alone tells.
+    // Classifying runs on the scan thread alone, which keeps one buffer for it.
+    thread_local std::wstring resolved;
+    ResolveLocalLinkText(target.value, target.linkKind, *target.base, resolved);
+    if (TheScanState().reportedLinks.Contains(resolved)) return;
+    // A path too long to open still reaches CheckLocalFile, which reports it.
+    CheckLocalFile(ResolveLocalLink(target.value, target.linkKind, *target.base), location);
 }

@@ -28,9 +28,10 @@ inline constexpr wchar_t kAbsoluteSkippedState[] = L"Absolute URL - skipped";
 // joined to the base's host part or folder, without dot segments.
 [[nodiscard]] LocalLinkPaths ResolveLocalLink(std::string_view value, LinkKind kind,
                                               const LocalPath& base);
-// The text of the first of those paths (the one a row shows when that file exists).
-[[nodiscard]] std::wstring ResolveLocalLinkText(std::string_view value, LinkKind kind,
-                                                const LocalPath& base);
+// The text of the first of those paths (the one a row shows when that file
+// exists), into text.
+void ResolveLocalLinkText(std::string_view value, LinkKind kind, const LocalPath& base,
+                          std::wstring& text);
 
 // A page's <base href> as what its relative links resolve against: the value
 // read and resolved as a link of the page whose folder is base. Empty when
@@ -46,6 +47,23 @@ struct LocalDocumentBase {
 };
 [[nodiscard]] LocalDocumentBase ResolveLocalDocumentBase(std::string_view baseHref,
                                                          const LocalPath& base);
+
+// Where a link of a local page leads, decided without acting on it: nowhere
+// to check, a web address, the file a "file:" URL names, or a relative or
+// root-relative path to resolve against base (the page's, or its <base>).
+struct LocalLinkTarget {
+    enum class Kind { kNothing, kWebAddress, kFile, kRelative };
+    Kind kind = Kind::kNothing;
+    // kWebAddress: the address as checked and shown; kRelative: the link
+    // as a browser reads it.
+    std::string value;
+    LinkKind linkKind = LinkKind::kRelative;
+    LocalPath file;
+    const LocalPath* base = nullptr;
+};
+[[nodiscard]] LocalLinkTarget LocalLinkTargetOf(std::string_view rawValue, const LocalPath& base,
+                                                const LocalDocumentBase& documentBase,
+                                                HttpsLinks https);
 
 // Both classifiers first read the value as a browser would (CleanLinkValue)
 // and pass over values that lead nowhere a check can go. Both read the https

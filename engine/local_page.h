@@ -1,0 +1,70 @@
+// Reading one local file as the local scan reads it: whether it opens and
+// has content, and for a page its links (in the order they are followed)
+// and its <base href>. Pure but for the file system; any thread may read.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/link_extraction.h"
+#include "engine/local_scan.h"
+
+// Where one found link's value lies in its page's link text, and its line.
+struct LinkSpan {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+    int line = 0;
+};
+
+// The links of one page, in the order they are followed. Values are held
+// once: copied side by side when together they are smaller than the page,
+// else as pieces of the page text itself, so a page's links never cost
+// much more than the page.
+class PageLinks {
+public:
+    PageLinks(std::string pageText, std::vector<LinkSpan> spans);
+
+    [[nodiscard]] std::size_t Count() const { return m_spans.size(); }
+    [[nodiscard]] std::string_view Value(std::size_t i) const {
+        return std::string_view(m_text).substr(m_spans[i].offset, m_spans[i].length);
+    }
+    [[nodiscard]] int Line(std::size_t i) const { return m_spans[i].line; }
+    // What the links take in memory.
+    [[nodiscard]] std::size_t Bytes() const {
+        return m_text.size() + m_spans.size() * sizeof(LinkSpan);
+    }
+
+private:
+    void PackValues(std::size_t valueBytes);
+
+    std::string m_text;
+    std::vector<LinkSpan> m_spans;
+};
+
+enum class FileContent { kUnreadable, kEmpty, kPresent };
+
+struct LocalFileRead {
+    FileContent content = FileContent::kUnreadable;
+    // The bytes the file was opened by.
+    std::string pathBytes;
+    // A page's links, read for these groups; none for a file that is no
+    // page or whose links were not asked for.
+    std::shared_ptr<const PageLinks> links;
+    std::optional<std::string> baseHref;
+};
+
+// Reads the file at path. A file is a page when its name ends in .html,
+// .htm or .xhtml or its first block holds "<html" or "<!doctype html" (any
+// case); a page is read whole, and its links of groups collected when
+// readLinks is set; any other file is read no further than its first block.
+[[nodiscard]] LocalFileRead ReadLocalFile(const LocalPath& path, LinkGroups groups, bool readLinks);
+
+// The name of a link to check: the first of its names that a file has, else
+// the name without query or fragment. A link whose names include no query,
+// fragment or percent escape has only one.
+[[nodiscard]] const LocalPath& NameToCheck(const LocalLinkPaths& link);
