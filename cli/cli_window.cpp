@@ -29,7 +29,7 @@ void CliWindow::AppendRow(const ResultRow& row) {
     ++m_totals.rows;
     if (row.icon == ResultIcon::kError) ++m_totals.errors;
     if (!m_progress.enabled) {
-        m_pending += FormatRow(m_format, row);
+        AppendRowText(m_format, row, m_pending);
         if (m_pending.size() >= kPendingRowBytes) WritePending();
         return;
     }

@@ -19,26 +19,34 @@ std::string_view IconName(ResultIcon icon) {
     return "error";
 }
 
-std::string TsvText(std::wstring_view text) {
-    std::string escaped;
-    for (char c : ToUtf8(text)) {
+void AppendTsvText(std::string& out, std::wstring_view text) {
+    for (const wchar_t c : text) {
         switch (c) {
-            case '\\':
-                escaped += "\\\\";
+            case L'\\':
+                out += "\\\\";
                 break;
-            case '\t':
-                escaped += "\\t";
+            case L'\t':
+                out += "\\t";
                 break;
-            case '\r':
-                escaped += "\\r";
+            case L'\r':
+                out += "\\r";
                 break;
-            case '\n':
-                escaped += "\\n";
+            case L'\n':
+                out += "\\n";
                 break;
             default:
-                escaped += c;
+                if (c >= 0 && c < 0x80) {
+                    out += static_cast<char>(c);
+                } else {
+                    out += ToUtf8(std::wstring_view(&c, 1));
+                }
         }
     }
+}
+
+std::string TsvText(std::wstring_view text) {
+    std::string escaped;
+    AppendTsvText(escaped, text);
     return escaped;
 }
 
@@ -71,12 +79,29 @@ std::string FormatHeader(OutputFormat format) {
     return std::string(kResultsCsvHeader) + ",Icon\r\n";
 }
 
+void AppendRowText(OutputFormat format, const ResultRow& row, std::string& out) {
+    if (format != OutputFormat::kTsv) {
+        out += FormatRow(format, row);
+        return;
+    }
+    AppendTsvText(out, row.link);
+    out += '\t';
+    AppendTsvText(out, row.state);
+    out += '\t';
+    AppendTsvText(out, row.location);
+    out += '\t';
+    out += IconName(row.icon);
+    out += '\n';
+}
+
 std::string FormatRow(OutputFormat format, const ResultRow& row) {
     const std::string_view icon = IconName(row.icon);
     switch (format) {
-        case OutputFormat::kTsv:
-            return TsvText(row.link) + '\t' + TsvText(row.state) + '\t' + TsvText(row.location) +
-                   '\t' + std::string(icon) + '\n';
+        case OutputFormat::kTsv: {
+            std::string text;
+            AppendRowText(format, row, text);
+            return text;
+        }
         case OutputFormat::kCsv: {
             const std::wstring wideIcon = Widen(icon);
             return CsvRecord({row.link, row.state, row.location, wideIcon});

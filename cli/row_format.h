@@ -29,6 +29,8 @@ struct ScanTotals {
 
 // One row, its line end included.
 [[nodiscard]] std::string FormatRow(OutputFormat format, const ResultRow& row);
+// The same, appended to out.
+void AppendRowText(OutputFormat format, const ResultRow& row, std::string& out);
 
 // What comes after the last row: the totals line, or nothing (CSV).
 [[nodiscard]] std::string FormatTotals(OutputFormat format, const ScanTotals& totals);

@@ -12,10 +12,5 @@
 [[nodiscard]] std::string PackWideText(std::wstring_view text);
 [[nodiscard]] std::wstring UnpackWideText(std::string_view packed);
 
-// A hash of bytes, and the same hash of a wide text's packed form computed
-// from the text itself; equal for a text and its packed form.
-[[nodiscard]] std::size_t PackedTextHash(std::string_view bytes);
-[[nodiscard]] std::size_t PackedTextHash(std::wstring_view text);
-
 // True when packed is the packed form of text.
 [[nodiscard]] bool PackedTextEquals(std::string_view packed, std::wstring_view text);

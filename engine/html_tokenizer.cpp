@@ -49,7 +49,10 @@ ContentModel ContentModelOf(std::string_view tagName) {
 class Tokenizer {
 public:
     Tokenizer(std::string_view text, HtmlStartTagHandler& handler)
-        : m_text(text), m_handler(handler) {}
+        : m_text(text), m_handler(handler) {
+        // Room for the attributes of any ordinary tag, so a page costs one allocation.
+        m_attributes.reserve(32);
+    }
 
     void Run() {
         std::size_t p = 0;

@@ -172,6 +172,7 @@ void InputFile::ReadRest(std::string* text) {
     text->append(m_raw, m_rawPosition);
     m_raw.clear();
     m_rawPosition = 0;
+    if (m_sizeAtOpen > 0 && m_rawRead >= m_sizeAtOpen) m_atEnd = true;
     if (m_sizeAtOpen > m_rawRead) text->reserve(text->size() + (m_sizeAtOpen - m_rawRead) + 1);
     while (!m_atEnd) {
         const std::size_t kept = text->size();
