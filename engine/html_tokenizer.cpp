@@ -4,6 +4,8 @@
 // quoted values likewise, so most of a page is read at memory speed.
 #include "engine/html_tokenizer.h"
 
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -13,8 +15,24 @@ namespace {
 
 constexpr std::size_t kEnd = std::string_view::npos;
 
-// The standard's white space inside tags; a lone CR is a line end there.
-bool IsTagSpace(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\f' || c == '\r'; }
+// What ends a name or value inside a tag, one bit each, for every byte.
+enum : std::uint8_t { kSpace = 1, kSlash = 2, kTagEnd = 4, kEquals = 8 };
+
+constexpr std::array<std::uint8_t, 256> kCharacterClasses = [] {
+    std::array<std::uint8_t, 256> classes{};
+    // The standard's white space inside tags; a lone CR is a line end there.
+    for (const unsigned char c : {' ', '\n', '\t', '\f', '\r'}) classes[c] = kSpace;
+    classes['/'] = kSlash;
+    classes['>'] = kTagEnd;
+    classes['='] = kEquals;
+    return classes;
+}();
+
+bool IsIn(char c, std::uint8_t classes) {
+    return (kCharacterClasses[static_cast<unsigned char>(c)] & classes) != 0;
+}
+
+bool IsTagSpace(char c) { return IsIn(c, kSpace); }
 
 bool IsAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -113,8 +131,7 @@ private:
     // the tag, which then is no tag at all.
     std::size_t AfterTag(std::size_t p, TagKind kind, std::string_view* name) {
         const std::size_t nameStart = p;
-        while (p < m_text.size() && !IsTagSpace(m_text[p]) && m_text[p] != '/' && m_text[p] != '>')
-            ++p;
+        while (p < m_text.size() && !IsIn(m_text[p], kSpace | kSlash | kTagEnd)) ++p;
         if (p >= m_text.size()) return kEnd;
         *name = m_text.substr(nameStart, p - nameStart);
         m_attributes.clear();
@@ -140,9 +157,7 @@ private:
     // it and returns where the before-attribute-name state goes on.
     std::size_t AfterAttribute(std::size_t p) {
         const std::size_t nameStart = p++;
-        while (p < m_text.size() && !IsTagSpace(m_text[p]) && m_text[p] != '/' &&
-               m_text[p] != '>' && m_text[p] != '=')
-            ++p;
+        while (p < m_text.size() && !IsIn(m_text[p], kSpace | kSlash | kTagEnd | kEquals)) ++p;
         // A value without "=" is empty, placed at the name's end.
         HtmlAttribute attribute{m_text.substr(nameStart, p - nameStart), m_text.substr(p, 0),
                                 nameStart};
@@ -170,7 +185,7 @@ private:
         // "=>": the attribute has an empty value and the tag ends here.
         if (c == '>') return p;
         const std::size_t start = p;
-        while (p < m_text.size() && !IsTagSpace(m_text[p]) && m_text[p] != '>') ++p;
+        while (p < m_text.size() && !IsIn(m_text[p], kSpace | kTagEnd)) ++p;
         if (p >= m_text.size()) return kEnd;
         *value = m_text.substr(start, p - start);
         return p;

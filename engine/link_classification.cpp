@@ -288,26 +288,26 @@ LocalLinkTarget LocalLinkTargetOf(std::string_view rawValue, const LocalPath& ba
 
 void ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
                        const LocalPath& base) {
-    ClassifyLocalLink(rawValue, location, base, LocalDocumentBase{});
+    (void)ClassifyLocalLink(rawValue, location, base, LocalDocumentBase{});
 }
 
-void ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
-                       const LocalPath& base, const LocalDocumentBase& documentBase) {
+LocalLinkRepeat ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
+                                  const LocalPath& base, const LocalDocumentBase& documentBase) {
     const LocalLinkTarget target =
         LocalLinkTargetOf(rawValue, base, documentBase, HttpsLinksOf(mainWindow->Options()));
     switch (target.kind) {
         case LocalLinkTarget::Kind::kNothing:
-            return;
+            return LocalLinkRepeat::kAddsNoRow;
         case LocalLinkTarget::Kind::kWebAddress:
             if (mainWindow->Options().checkExternalUrls) {
                 CheckExternalLink(target.value, location);
             } else {
                 AddLocalResult(Widen(target.value), kAbsoluteSkippedState, location);
             }
-            return;
+            return LocalLinkRepeat::kAddsARowEachTime;
         case LocalLinkTarget::Kind::kFile:
             CheckLocalFile(target.file, location);
-            return;
+            return LocalLinkRepeat::kAddsNoRow;
         case LocalLinkTarget::Kind::kRelative:
             break;
     }
@@ -315,7 +315,8 @@ void ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
     // Classifying runs on the scan thread alone, which keeps one buffer for it.
     thread_local std::wstring resolved;
     ResolveLocalLinkText(target.value, target.linkKind, *target.base, resolved);
-    if (TheScanState().reportedLinks.Contains(resolved)) return;
+    if (TheScanState().reportedLinks.Contains(resolved)) return LocalLinkRepeat::kAddsNoRow;
     // A path too long to open still reaches CheckLocalFile, which reports it.
     CheckLocalFile(ResolveLocalLink(target.value, target.linkKind, *target.base), location);
+    return LocalLinkRepeat::kAddsNoRow;
 }

@@ -76,9 +76,15 @@ void ClassifyWebLink(std::string_view value, const std::string& location, const 
 void ClassifyWebLink(std::string_view value, const std::string& location, const std::string& base,
                      const std::string& documentBase);
 void ClassifyLocalLink(std::string_view value, const std::wstring& location, const LocalPath& base);
+// What classifying a local link once says of the next time: a link to a
+// file (reported now, whatever it is) or to nothing adds no row again; a web
+// link adds its row every time it is met.
+enum class LocalLinkRepeat { kAddsNoRow, kAddsARowEachTime };
+
 // The same for a page with a <base href>.
-void ClassifyLocalLink(std::string_view value, const std::wstring& location, const LocalPath& base,
-                       const LocalDocumentBase& documentBase);
+[[nodiscard]] LocalLinkRepeat ClassifyLocalLink(std::string_view value,
+                                                const std::wstring& location, const LocalPath& base,
+                                                const LocalDocumentBase& documentBase);
 // The same for a base known only by its text, given to the file system as a
 // typed path is.
 void ClassifyLocalLink(std::string_view value, const std::wstring& location,

@@ -80,6 +80,10 @@ bool MeetsCondition(LinkCondition condition, std::span<const HtmlAttribute> attr
 // Whether any row of the table is for this tag: most tags have none.
 bool TagHasLinks(std::string_view name) {
     if (name.empty() || name.size() > 6) return false;
+    // The table's tags begin with few letters: most tags (p, div, li, td)
+    // are passed over at their first.
+    constexpr std::string_view kFirstLetters = "aefilmostv";
+    if (kFirstLetters.find(AsciiLower(name[0])) == std::string_view::npos) return false;
     for (const LinkTagEntry& entry : LinkTagTable) {
         if (entry.tag.size() == name.size() && EqualsIgnoringCase(entry.tag, name)) return true;
     }
@@ -89,7 +93,9 @@ bool TagHasLinks(std::string_view name) {
 // Collects the links of the allowed groups while the page is tokenized.
 class LinkCollector final : public HtmlStartTagHandler {
 public:
-    LinkCollector(std::string_view text, LinkGroups groups) : m_lines(text), m_groups(groups) {}
+    LinkCollector(std::string_view text, LinkGroups groups) : m_lines(text), m_groups(groups) {
+        m_found.reserve(64);
+    }
 
     void OnStartTag(std::string_view name, std::span<const HtmlAttribute> attributes) override {
         if (!m_reading.baseHref && EqualsIgnoringCase(name, "base")) {

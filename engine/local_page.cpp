@@ -82,6 +82,14 @@ LocalFileRead ReadLocalFile(const LocalPath& path, LinkGroups groups, bool readL
     InputFile file;
     if (!OpenLocalFile(path, file)) return read;
     read.pathBytes = file.PathBytes();
+    // A page by its name is read whole at once.
+    if (readLinks && HasPageName(path.text)) {
+        std::string pageText;
+        file.ReadRest(&pageText);
+        read.content = pageText.empty() ? FileContent::kEmpty : FileContent::kPresent;
+        if (!pageText.empty()) CollectLinks(std::move(pageText), groups, read);
+        return read;
+    }
     std::array<char, kBlockSize> block;
     const std::size_t got = file.Read(block.data(), block.size());
     read.content = got == 0 ? FileContent::kEmpty : FileContent::kPresent;

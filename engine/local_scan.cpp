@@ -4,10 +4,14 @@
 // still come in the order the nested walk would give them.
 #include "engine/local_scan.h"
 
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <optional>
+#include <string>
+#include <unordered_map>
 
+#include "engine/indexed_text_list.h"
 #include "engine/link_classification.h"
 #include "engine/link_extraction.h"
 #include "engine/local_page.h"
@@ -31,11 +35,42 @@ struct PageCursor {
     LocalDocumentBase documentBase;
     std::shared_ptr<const PageLinks> links;
     std::size_t next = 0;
+    // The number of the page's folder among those whose links resolve
+    // alike, or kNoFolder for a page with a <base href>.
+    std::uint32_t folder = 0;
 };
 
-// The pages being followed, innermost last. A deque: pushing a page keeps
-// every other page where it is.
-using Walk = std::deque<PageCursor>;
+constexpr std::uint32_t kNoFolder = UINT32_MAX;
+
+// The pages being followed, innermost last (a deque: pushing a page keeps
+// every other page where it is), and what a link met before says. A link
+// value that led to a file or to nothing from one folder adds no row when
+// it is met there again, whatever page holds it: most of a site's links
+// are such repeats, and are passed over without resolving them again.
+struct Walk {
+    std::deque<PageCursor> pages;
+    std::unordered_map<std::wstring, std::uint32_t> folders;
+    IndexedTextList<char> repeats;
+};
+
+// The folder's number in the walk, for a page without <base href>. The https
+// option is part of it: it decides what an "https:" link is.
+std::uint32_t FolderNumber(Walk& walk, const LocalPath& base, bool hasBase) {
+    if (hasBase) return kNoFolder;
+    std::wstring key = base.text;
+    key.push_back(HttpsLinksOf(mainWindow->Options()) == HttpsLinks::kChecked ? L's' : L'p');
+    const auto [entry, added] =
+        walk.folders.emplace(std::move(key), static_cast<std::uint32_t>(walk.folders.size()));
+    (void)added;
+    return entry->second;
+}
+
+// A repeat's key: the folder's number, then the link value.
+std::string_view RepeatKey(std::uint32_t folder, std::string_view value, std::string& key) {
+    key.assign(reinterpret_cast<const char*>(&folder), sizeof folder);
+    key.append(value);
+    return key;
+}
 
 // The walk running on this thread, if any: CheckLocalFile called from within
 // it pushes the page instead of scanning it on the spot.
@@ -75,24 +110,33 @@ void VisitLocalFile(const LocalLinkPaths& link, const std::wstring& location, Wa
     LocalPath base{GetUrlFolderW(path.text), GetUrlFolder(read.pathBytes)};
     LocalDocumentBase documentBase;
     if (read.baseHref) documentBase = ResolveLocalDocumentBase(*read.baseHref, base);
-    walk.push_back({path.text, std::move(base), std::move(documentBase), std::move(read.links), 0});
+    const std::uint32_t folder = FolderNumber(walk, base, read.baseHref.has_value());
+    walk.pages.push_back(
+        {path.text, std::move(base), std::move(documentBase), std::move(read.links), 0, folder});
 }
 
 // Follows the links of every page on the walk, innermost page first. A
 // page pushed while a link is classified leaves the cursors where they are.
 void RunWalk(Walk& walk) {
     std::wstring location;
-    while (!walk.empty()) {
-        PageCursor& page = walk.back();
+    std::string key;
+    while (!walk.pages.empty()) {
+        PageCursor& page = walk.pages.back();
         if (page.next == page.links->Count()) {
-            walk.pop_back();
+            walk.pages.pop_back();
             continue;
         }
         const std::size_t link = page.next++;
+        const std::string_view value = page.links->Value(link);
+        if (page.folder != kNoFolder && walk.repeats.Contains(RepeatKey(page.folder, value, key)))
+            continue;
         location.assign(page.path).push_back(L':');
         const std::string line = std::to_string(page.links->Line(link));
         location.append(line.begin(), line.end());
-        ClassifyLocalLink(page.links->Value(link), location, page.base, page.documentBase);
+        const LocalLinkRepeat repeat =
+            ClassifyLocalLink(value, location, page.base, page.documentBase);
+        if (page.folder != kNoFolder && repeat == LocalLinkRepeat::kAddsNoRow)
+            walk.repeats.Add(RepeatKey(page.folder, value, key));
     }
 }
 
