@@ -38,16 +38,22 @@ bool PackedTextEquals(std::string_view packed, std::wstring_view text) {
 
 std::string PackWideText(std::wstring_view text) {
     std::string packed;
-    if (FitsOneByteEach(text)) {
-        packed.resize(1 + text.size());
-        packed[0] = kOneBytePerCharacter;
-        for (std::size_t i = 0; i < text.size(); ++i) packed[i + 1] = static_cast<char>(text[i]);
-        return packed;
-    }
-    packed.resize(1 + text.size() * sizeof(wchar_t));
-    packed[0] = kWholeCharacters;
-    std::memcpy(packed.data() + 1, text.data(), text.size() * sizeof(wchar_t));
+    AppendPackedWideText(packed, text);
     return packed;
+}
+
+void AppendPackedWideText(std::string& packed, std::wstring_view text) {
+    const std::size_t start = packed.size();
+    if (FitsOneByteEach(text)) {
+        packed.resize(start + 1 + text.size());
+        packed[start] = kOneBytePerCharacter;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            packed[start + 1 + i] = static_cast<char>(text[i]);
+        return;
+    }
+    packed.resize(start + 1 + text.size() * sizeof(wchar_t));
+    packed[start] = kWholeCharacters;
+    std::memcpy(packed.data() + start + 1, text.data(), text.size() * sizeof(wchar_t));
 }
 
 std::wstring UnpackWideText(std::string_view packed) {

@@ -10,6 +10,8 @@
 
 // A tag byte that says which form follows, then the characters.
 [[nodiscard]] std::string PackWideText(std::wstring_view text);
+// The same, appended to packed.
+void AppendPackedWideText(std::string& packed, std::wstring_view text);
 [[nodiscard]] std::wstring UnpackWideText(std::string_view packed);
 
 // True when packed is the packed form of text.

@@ -36,7 +36,7 @@ public:
         if constexpr (sizeof(Char) == 1) {
             m_entries.append(text);
         } else {
-            m_entries += PackWideText(text);
+            AppendPackedWideText(m_entries, text);
         }
         slot = {hash, offset, static_cast<std::uint32_t>(m_entries.size() - offset)};
         ++m_size;
