@@ -60,8 +60,8 @@ TEST_F(HostileSite, WhatCannotBeReadAsAPageIsReportedAndNeverHangs) {
     const bool lockedReadable = std::ifstream(m_site.PathOf("locked.html")).is_open();
     m_site.Put("index.html", "<html>\n" + Anchor("folder.html") + Anchor("loop-a.html") +
                                  Anchor("dangling.html") + Anchor("locked.html") +
-                                 // Root-relative links reach the devices, which never end.
-                                 Anchor("/dev/zero") + Anchor("/dev/urandom"));
+                                 // File URLs reach the devices, which never end.
+                                 Anchor("file:///dev/zero") + Anchor("file:///dev/urandom"));
     ScanAndWait(P("index.html"));
     const std::wstring lockedState = lockedReadable ? L"OK" : L"Can't open file";
     std::vector<Row> expected = {Row{P("index.html"), L"OK", P("index.html")},

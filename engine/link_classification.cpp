@@ -23,7 +23,32 @@ namespace {
 
 bool IsIgnored(std::string_view value) {
     return value.starts_with("https:") || value.starts_with("mailto:") ||
-           value.starts_with("javascript:") || value == "/" || value.starts_with('#');
+           value.starts_with("javascript:") || value.starts_with('#');
+}
+
+// "//host/path" names a web address in the scheme of the page that holds it.
+bool IsProtocolRelative(std::string_view value) { return value.starts_with("//"); }
+
+// Whether bytes are UTF-8 throughout.
+bool IsUtf8(std::string_view bytes) {
+    while (!bytes.empty()) {
+        if (static_cast<unsigned char>(bytes.front()) < 0x80) {
+            bytes.remove_prefix(1);
+            continue;
+        }
+        char32_t decoded = 0;
+        const std::size_t length = DecodeUtf8Sequence(bytes, &decoded);
+        if (length == 0) return false;
+        bytes.remove_prefix(length);
+    }
+    return true;
+}
+
+// Each byte read as the Latin-1 character of its code, in UTF-8.
+std::string Latin1ToUtf8(std::string_view bytes) {
+    std::string utf8;
+    for (const char c : bytes) AppendUtf8(utf8, static_cast<unsigned char>(c));
+    return utf8;
 }
 
 template <typename Char>
@@ -124,15 +149,26 @@ std::string ResolveWebLink(std::string_view value, LinkKind kind, const std::str
 
 namespace {
 
+// A local path that reduced to a bare name stays in the current folder:
+// "./a.html", as the start path is, so that its own links join to "./".
+template <typename Char>
+void KeepInItsFolder(std::basic_string<Char>& path) {
+    constexpr Char kSeparators[] = {'/', '\\', 0};
+    if (path.empty() || path.find_first_of(kSeparators) != std::basic_string<Char>::npos) return;
+    path.insert(path.begin(), {Char('.'), Char('/')});
+}
+
 // The path of a link part joined to base, without dot segments. A base
 // without its bytes leaves the file system to be given the text.
 LocalPath JoinLocal(const LocalPath& base, LinkKind kind, std::string_view part) {
     std::wstring textStorage;
     LocalPath path{JoinWithoutDotSegments(FrontOfLink(kind, base.text, textStorage), part), {}};
+    KeepInItsFolder(path.text);
     if (!base.fileBytes.empty()) {
         std::string bytesStorage;
         path.fileBytes =
             JoinWithoutDotSegments(FrontOfLink(kind, base.fileBytes, bytesStorage), part);
+        KeepInItsFolder(path.fileBytes);
     }
     return path;
 }
@@ -149,6 +185,7 @@ void ResolveLocalLinkText(std::string_view value, LinkKind kind, const LocalPath
     const std::size_t cut = QueryOrFragmentStart(value);
     std::wstring storage;
     JoinWithoutDotSegmentsInto(text, FrontOfLink(kind, base.text, storage), value.substr(0, cut));
+    KeepInItsFolder(text);
     for (const char c : value.substr(cut)) text.push_back(static_cast<unsigned char>(c));
 }
 
@@ -163,6 +200,11 @@ LocalLinkPaths ResolveLocalLink(std::string_view value, LinkKind kind, const Loc
     if (pathPart.find('%') != std::string_view::npos) {
         const std::string unescaped = PercentDecoded(pathPart);
         if (unescaped != pathPart) paths.unescaped = JoinLocal(base, kind, unescaped);
+    }
+    // A page in Latin-1 names a file whose name the file system holds in UTF-8.
+    if (!base.fileBytes.empty() && !IsUtf8(pathPart)) {
+        paths.latin1 = JoinLocal(base, kind, Latin1ToUtf8(pathPart));
+        paths.latin1.text = paths.path.text;
     }
     if (suffix.empty()) return paths;
     paths.withoutQuery = paths.path;
@@ -196,6 +238,20 @@ std::optional<LinkKind> KindToFollow(std::string_view value, PageVariant page) {
 
 }  // namespace
 
+namespace {
+
+// A root-relative value as a relative one under the site root ("/a/b" is
+// "a/b" there); without a site root, as it always was.
+LinkKind RootedLink(std::string& value, LinkKind kind, const LocalPath& siteRoot,
+                    const LocalPath** base) {
+    if (kind != LinkKind::kRootRelative || siteRoot.text.empty()) return kind;
+    value.erase(0, 1);
+    *base = &siteRoot;
+    return LinkKind::kRelative;
+}
+
+}  // namespace
+
 std::string WebDocumentBase(std::string_view baseHref, const std::string& base) {
     const std::string value = CleanLinkValue(baseHref);
     // "/" names the server's root, though as a link it is passed over.
@@ -206,8 +262,9 @@ std::string WebDocumentBase(std::string_view baseHref, const std::string& base) 
     return ResolveWebLink(value, kind, base);
 }
 
-LocalDocumentBase ResolveLocalDocumentBase(std::string_view baseHref, const LocalPath& base) {
-    const std::string value = CleanLinkValue(baseHref.substr(0, kMaxRowTextLength));
+LocalDocumentBase ResolveLocalDocumentBase(std::string_view baseHref, const LocalPath& base,
+                                           const LocalPath& siteRoot) {
+    std::string value = CleanLinkValue(baseHref.substr(0, kMaxRowTextLength));
     LocalDocumentBase documentBase;
     if (const std::optional<std::string> filePath = LocalFileUrlPath(value)) {
         const std::string path = RemoveDotSegments(*filePath);
@@ -218,31 +275,55 @@ LocalDocumentBase ResolveLocalDocumentBase(std::string_view baseHref, const Loca
     if (kind == LinkKind::kAbsoluteWeb) {
         documentBase.web = NormaliseWebAddress(value);
     } else if (kind != LinkKind::kIgnored && !LeadsNowhereToCheck(value, PageVariant::kLocal)) {
-        documentBase.local = ResolveLocalLink(value, kind, base).path;
+        const LocalPath* against = &base;
+        const LinkKind rooted = RootedLink(value, kind, siteRoot, &against);
+        documentBase.local = ResolveLocalLink(value, rooted, *against).path;
     }
     return documentBase;
 }
 
 void ClassifyWebLink(std::string_view rawValue, const std::string& location,
                      const std::string& base) {
-    ClassifyWebLink(rawValue, location, base, std::string());
+    ClassifyWebLink(rawValue, location, WebLinkBase{base, base, {}});
 }
 
+namespace {
+
+// The scheme of a web address, with its colon: what "//host/path" takes.
+std::string_view SchemeOfAddress(std::string_view address) {
+    return address.starts_with("https:") ? "https:" : "http:";
+}
+
+// "?query": the page (or the address its base names) with that query.
+std::string SamePageWithQuery(std::string_view value, const WebLinkBase& base) {
+    const std::string& page = base.documentBase.empty() ? base.page : base.documentBase;
+    std::string url = page.substr(0, QueryOrFragmentStart(page));
+    url.append(value);
+    NormaliseWebAddressInPlace(url);
+    return url;
+}
+
+}  // namespace
+
 void ClassifyWebLink(std::string_view rawValue, const std::string& location,
-                     const std::string& base, const std::string& documentBase) {
-    const std::string value = CleanLinkValue(rawValue);
+                     const WebLinkBase& base) {
+    std::string value = CleanLinkValue(rawValue);
+    if (IsProtocolRelative(value)) value.insert(0, SchemeOfAddress(base.page));
     const std::optional<LinkKind> kind = KindToFollow(value, PageVariant::kWeb);
     if (!kind) return;
     if (*kind == LinkKind::kAbsoluteWeb) {
-        ClassifyAbsoluteWebLink(value, location, base);
+        ClassifyAbsoluteWebLink(value, location, base.folder);
         return;
     }
     const std::string url =
-        ResolveWebLink(value, *kind, documentBase.empty() ? base : documentBase);
+        value.starts_with('?')
+            ? SamePageWithQuery(value, base)
+            : ResolveWebLink(value, *kind,
+                             base.documentBase.empty() ? base.folder : base.documentBase);
     if (url.size() > kMaxAddressLength) return;
     // A base on another server makes the link an absolute one.
-    if (!documentBase.empty() && GetUrlOrigin(url) != GetUrlOrigin(base)) {
-        ClassifyWebLink(url, location, base);
+    if (!base.documentBase.empty() && GetUrlOrigin(url) != GetUrlOrigin(base.folder)) {
+        ClassifyWebLink(url, location, base.folder);
         return;
     }
     EnqueueLink(url, location);
@@ -254,11 +335,21 @@ void ClassifyLocalLink(std::string_view value, const std::wstring& location,
 }
 
 LocalLinkTarget LocalLinkTargetOf(std::string_view rawValue, const LocalPath& base,
-                                  const LocalDocumentBase& documentBase, HttpsLinks https) {
+                                  const LocalDocumentBase& documentBase, HttpsLinks https,
+                                  const LocalPath& siteRoot) {
     // A value may run on for megabytes. No row shows more than this, and any
     // path this long is too long to open.
     std::string value = CleanLinkValue(rawValue.substr(0, kMaxRowTextLength));
+    // A local page is read as from an http server.
+    if (IsProtocolRelative(value)) value.insert(0, "http:");
     LocalLinkTarget target;
+    // "?query" and "#fragment" name the page itself (or the file its base names).
+    if ((value.starts_with('?') || value.starts_with('#')) && documentBase.web.empty() &&
+        !documentBase.local) {
+        target.kind = LocalLinkTarget::Kind::kThisPage;
+        target.value = std::move(value);
+        return target;
+    }
     const LinkKind kind = KindOfLink(value, https);
     if (kind == LinkKind::kIgnored) return target;
     if (kind == LinkKind::kAbsoluteWeb) {
@@ -277,12 +368,12 @@ LocalLinkTarget LocalLinkTargetOf(std::string_view rawValue, const LocalPath& ba
         // Against a web base, a relative link is a web address.
         const std::string url = ResolveWebLink(value, kind, documentBase.web);
         if (url.size() > kMaxAddressLength) return target;
-        return LocalLinkTargetOf(url, base, {}, https);
+        return LocalLinkTargetOf(url, base, {}, https, siteRoot);
     }
+    target.base = documentBase.local ? &*documentBase.local : &base;
+    target.linkKind = RootedLink(value, kind, siteRoot, &target.base);
     target.kind = LocalLinkTarget::Kind::kRelative;
     target.value = std::move(value);
-    target.linkKind = kind;
-    target.base = documentBase.local ? &*documentBase.local : &base;
     return target;
 }
 
@@ -293,10 +384,11 @@ void ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
 
 LocalLinkRepeat ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
                                   const LocalPath& base, const LocalDocumentBase& documentBase) {
-    const LocalLinkTarget target =
-        LocalLinkTargetOf(rawValue, base, documentBase, HttpsLinksOf(mainWindow->Options()));
+    const LocalLinkTarget target = LocalLinkTargetOf(
+        rawValue, base, documentBase, HttpsLinksOf(mainWindow->Options()), TheScanState().siteRoot);
     switch (target.kind) {
         case LocalLinkTarget::Kind::kNothing:
+        case LocalLinkTarget::Kind::kThisPage:
             return LocalLinkRepeat::kAddsNoRow;
         case LocalLinkTarget::Kind::kWebAddress:
             if (mainWindow->Options().checkExternalUrls) {

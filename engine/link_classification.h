@@ -45,14 +45,18 @@ struct LocalDocumentBase {
     std::optional<LocalPath> local;
     std::string web;
 };
+// A root-relative one resolves against the site root.
 [[nodiscard]] LocalDocumentBase ResolveLocalDocumentBase(std::string_view baseHref,
-                                                         const LocalPath& base);
+                                                         const LocalPath& base,
+                                                         const LocalPath& siteRoot);
 
 // Where a link of a local page leads, decided without acting on it: nowhere
-// to check, a web address, the file a "file:" URL names, or a relative or
-// root-relative path to resolve against base (the page's, or its <base>).
+// to check, the page itself ("?query", "#fragment"), a web address (also
+// "//host/path", read as http), the file a "file:" URL names, or a path to
+// resolve against base (the page's, or its <base>; a root-relative link
+// against the site root, when there is one).
 struct LocalLinkTarget {
-    enum class Kind { kNothing, kWebAddress, kFile, kRelative };
+    enum class Kind { kNothing, kThisPage, kWebAddress, kFile, kRelative };
     Kind kind = Kind::kNothing;
     // kWebAddress: the address as checked and shown; kRelative: the link
     // as a browser reads it.
@@ -63,18 +67,25 @@ struct LocalLinkTarget {
 };
 [[nodiscard]] LocalLinkTarget LocalLinkTargetOf(std::string_view rawValue, const LocalPath& base,
                                                 const LocalDocumentBase& documentBase,
-                                                HttpsLinks https);
+                                                HttpsLinks https, const LocalPath& siteRoot);
 
 // Both classifiers first read the value as a browser would (CleanLinkValue)
 // and pass over values that lead nowhere a check can go. Both read the https
 // option as they classify, so a change made during a scan applies to the
 // pages handled after it.
 void ClassifyWebLink(std::string_view value, const std::string& location, const std::string& base);
-// The same for a page with a <base href> (documentBase, from WebDocumentBase;
-// empty when it has none): relative links resolve against it, and one that
-// leads to another server is checked as an absolute link would be.
-void ClassifyWebLink(std::string_view value, const std::string& location, const std::string& base,
-                     const std::string& documentBase);
+// A fetched page as its links see it: its address ("?query" is that page
+// with the query), its folder (what an absolute link must begin with to be
+// crawled, and what relative links join) and its <base href> resolved by
+// WebDocumentBase (empty without one: relative links then resolve against
+// it, and one that leads to another server is checked as an absolute link
+// would be).
+struct WebLinkBase {
+    std::string page;
+    std::string folder;
+    std::string documentBase;
+};
+void ClassifyWebLink(std::string_view value, const std::string& location, const WebLinkBase& base);
 void ClassifyLocalLink(std::string_view value, const std::wstring& location, const LocalPath& base);
 // What classifying a local link once says of the next time: a link to a
 // file (reported now, whatever it is) or to nothing adds no row again; a web

@@ -7,10 +7,12 @@
 TEST(LinkClassification, PrefixTestsAreExactAndCaseSensitive) {
     EXPECT_EQ(KindOfLink("http://s/a.html"), LinkKind::kAbsoluteWeb);
     EXPECT_EQ(KindOfLink("http:a.html"), LinkKind::kAbsoluteWeb);
-    for (const char* ignored : {"https://s/", "mailto:a@b", "javascript:go()", "/", "#top", "#"}) {
+    for (const char* ignored : {"https://s/", "mailto:a@b", "javascript:go()", "#top", "#"}) {
         EXPECT_EQ(KindOfLink(ignored), LinkKind::kIgnored) << ignored;
     }
     EXPECT_EQ(KindOfLink("/a.html"), LinkKind::kRootRelative);
+    // "/" is the site's root page.
+    EXPECT_EQ(KindOfLink("/"), LinkKind::kRootRelative);
     EXPECT_EQ(KindOfLink("//other/a.html"), LinkKind::kRootRelative);
     for (const char* relative : {"HTTP://s/", "Https://s/", "ftp://s/", "a.html#top", "", " /x"}) {
         EXPECT_EQ(KindOfLink(relative), LinkKind::kRelative) << relative;
@@ -75,6 +77,13 @@ TEST(LinkClassification, LocalLinksResolveToAPathAndTheNamesABrowserWouldTry) {
     EXPECT_EQ(ResolveLocalLink("../../x.html", LinkKind::kRelative, {L"./a/", "./a/"}).path,
               (LocalPath{L"./../x.html", "./../x.html"}));
     EXPECT_EQ(resolve("/x.html", LinkKind::kRootRelative).path.text, L"/x.html");
+    // A path that reduces to a bare name stays in its folder, as "./a.html".
+    EXPECT_EQ(ResolveLocalLink("../a.html", LinkKind::kRelative, {L"sub/", "sub/"}).path,
+              (LocalPath{L"./a.html", "./a.html"}));
+    // A link that is not UTF-8 may name a UTF-8 file: its Latin-1 reading.
+    EXPECT_EQ(resolve("caf\xe9.html").latin1, (LocalPath{L"/srv/caf\u00e9/sub/caf\u00e9.html",
+                                                         "/srv/caf\xc3\xa9/sub/caf\xc3\xa9.html"}));
+    EXPECT_TRUE(resolve("caf\xc3\xa9.html").latin1.text.empty());
     EXPECT_EQ(
         ResolveLocalLink("/x.html", LinkKind::kRootRelative, {L"d:\\site/sub/", {}}).path.text,
         L"d:\\site/x.html");

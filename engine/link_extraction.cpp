@@ -93,11 +93,13 @@ bool TagHasLinks(std::string_view name) {
 // Collects the links of the allowed groups while the page is tokenized.
 class LinkCollector final : public HtmlStartTagHandler {
 public:
-    LinkCollector(std::string_view text, LinkGroups groups) : m_lines(text), m_groups(groups) {
+    LinkCollector(std::string_view text, LinkGroups groups, PageAnchors anchors)
+        : m_lines(text), m_groups(groups), m_anchors(anchors) {
         m_found.reserve(64);
     }
 
     void OnStartTag(std::string_view name, std::span<const HtmlAttribute> attributes) override {
+        if (m_anchors == PageAnchors::kCollected) AddAnchors(name, attributes);
         if (!m_reading.baseHref && EqualsIgnoringCase(name, "base")) {
             m_reading.baseHref = AttributeValue(attributes, "href");
             return;
@@ -146,6 +148,15 @@ private:
         return (m_groups & (1u << static_cast<int>(group))) != 0;
     }
 
+    // The element's id, and an <a>'s name: the first of each.
+    void AddAnchors(std::string_view name, std::span<const HtmlAttribute> attributes) {
+        if (const std::optional<std::string_view> id = AttributeValue(attributes, "id"))
+            m_reading.anchors.push_back(*id);
+        if (!EqualsIgnoringCase(name, "a")) return;
+        if (const std::optional<std::string_view> anchor = AttributeValue(attributes, "name"))
+            m_reading.anchors.push_back(*anchor);
+    }
+
     void AddLinks(const LinkTagEntry& entry, const HtmlAttribute& attribute) {
         const int line = m_lines.LineAt(attribute.namePosition);
         switch (entry.form) {
@@ -165,6 +176,7 @@ private:
 
     LineCounter m_lines;
     const LinkGroups m_groups;
+    const PageAnchors m_anchors;
     std::vector<GroupedLink> m_found;
     PageReading m_reading;
 };
@@ -194,8 +206,8 @@ LinkGroups AllowedLinkGroups(const ScanOptions& options) {
     return kAnchorGroups;
 }
 
-PageReading ReadPageLinks(std::string_view text, LinkGroups groups) {
-    LinkCollector collector(text, groups);
+PageReading ReadPageLinks(std::string_view text, LinkGroups groups, PageAnchors anchors) {
+    LinkCollector collector(text, groups, anchors);
     TokenizeHtml(text, collector);
     return collector.Finish();
 }
@@ -265,8 +277,8 @@ std::string WebLinkLocation(const std::string& pageUrl, int line) {
 
 void ScanWebPageLinks(std::string_view text, const std::string& base, const std::string& pageUrl) {
     const PageReading reading = ScanPageLinks(text);
-    const std::string documentBase =
-        reading.baseHref ? WebDocumentBase(*reading.baseHref, base) : std::string();
+    WebLinkBase linkBase{pageUrl, base, {}};
+    if (reading.baseHref) linkBase.documentBase = WebDocumentBase(*reading.baseHref, base);
     for (const FoundLink& link : reading.links)
-        ClassifyWebLink(link.value, WebLinkLocation(pageUrl, link.line), base, documentBase);
+        ClassifyWebLink(link.value, WebLinkLocation(pageUrl, link.line), linkBase);
 }

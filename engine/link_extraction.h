@@ -93,9 +93,16 @@ struct PageReading {
     std::vector<FoundLink> links;
     // The href of the page's first <base> that has one, as written.
     std::optional<std::string_view> baseHref;
+    // What a fragment may name: each element's id and each <a name>, as
+    // written; only when asked for.
+    std::vector<std::string_view> anchors;
 };
 
-[[nodiscard]] PageReading ReadPageLinks(std::string_view text, LinkGroups groups);
+// Whether a reading collects the anchors too.
+enum class PageAnchors { kSkipped, kCollected };
+
+[[nodiscard]] PageReading ReadPageLinks(std::string_view text, LinkGroups groups,
+                                        PageAnchors anchors = PageAnchors::kSkipped);
 
 // The links of the groups the scan options allow.
 [[nodiscard]] PageReading ScanPageLinks(std::string_view text);

@@ -20,10 +20,6 @@ bool OpenLocalFile(const LocalPath& path, InputFile& file) {
     return file.OpenBytes(path.fileBytes, FileMode::kText);
 }
 
-bool LocalPathExists(const LocalPath& path) {
-    return path.fileBytes.empty() ? PathExists(path.text) : PathBytesExist(path.fileBytes);
-}
-
 bool HasPageName(const std::wstring& path) {
     const std::string name = Narrow(GetUrlFileNameW(path));
     for (const std::string_view suffix : {".html", ".htm", ".xhtml"}) {
@@ -101,9 +97,37 @@ LocalFileRead ReadLocalFile(const LocalPath& path, LinkGroups groups, bool readL
     return read;
 }
 
+bool LocalPathExists(const LocalPath& path) {
+    return path.fileBytes.empty() ? PathExists(path.text) : PathBytesExist(path.fileBytes);
+}
+
+bool LocalPathIsFolder(const LocalPath& path) {
+    return path.fileBytes.empty() ? PathIsFolder(path.text) : PathBytesAreFolder(path.fileBytes);
+}
+
+LocalPath AsFolder(const LocalPath& path) {
+    LocalPath folder = path;
+    if (!folder.text.ends_with(L'/')) folder.text.push_back(L'/');
+    if (!folder.fileBytes.empty() && !folder.fileBytes.ends_with('/'))
+        folder.fileBytes.push_back('/');
+    return folder;
+}
+
+std::optional<LocalPath> IndexPageOf(const LocalPath& folder) {
+    const LocalPath slashed = AsFolder(folder);
+    for (const std::string_view name : {"index.html", "index.htm"}) {
+        LocalPath index{slashed.text + Widen(name), {}};
+        if (!slashed.fileBytes.empty()) index.fileBytes = slashed.fileBytes + std::string(name);
+        if (LocalPathExists(index) && !LocalPathIsFolder(index)) return index;
+    }
+    return std::nullopt;
+}
+
 const LocalPath& NameToCheck(const LocalLinkPaths& link) {
-    const bool hasOthers = !link.withoutQuery.text.empty() || !link.unescaped.text.empty();
+    const bool hasOthers = !link.withoutQuery.text.empty() || !link.unescaped.text.empty() ||
+                           !link.latin1.text.empty();
     if (!hasOthers || LocalPathExists(link.path)) return link.path;
+    if (!link.latin1.text.empty() && LocalPathExists(link.latin1)) return link.latin1;
     if (!link.withoutQuery.text.empty() && LocalPathExists(link.withoutQuery)) {
         return link.withoutQuery;
     }

@@ -64,6 +64,17 @@ struct LocalFileRead {
 // readLinks is set; any other file is read no further than its first block.
 [[nodiscard]] LocalFileRead ReadLocalFile(const LocalPath& path, LinkGroups groups, bool readLinks);
 
+// Whether a file or anything else of that name exists, and whether it is a
+// folder, by the path's bytes when it has them.
+[[nodiscard]] bool LocalPathExists(const LocalPath& path);
+[[nodiscard]] bool LocalPathIsFolder(const LocalPath& path);
+
+// A folder's index page: its index.html, else its index.htm, when one exists.
+[[nodiscard]] std::optional<LocalPath> IndexPageOf(const LocalPath& folder);
+
+// The path ending in "/", as a folder's row shows it.
+[[nodiscard]] LocalPath AsFolder(const LocalPath& path);
+
 // The name of a link to check: the first of its names that a file has, else
 // the name without query or fragment. A link whose names include no query,
 // fragment or percent escape has only one.

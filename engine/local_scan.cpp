@@ -11,6 +11,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "engine/ascii_case.h"
 #include "engine/indexed_text_list.h"
 #include "engine/link_classification.h"
 #include "engine/link_extraction.h"
@@ -20,6 +21,8 @@
 #include "engine/scan_state.h"
 #include "engine/text_limits.h"
 #include "engine/url_functions.h"
+#include "platform/file.h"
+#include "platform/text_codec.h"
 
 namespace {
 
@@ -51,6 +54,8 @@ struct Walk {
     std::deque<PageCursor> pages;
     std::unordered_map<std::wstring, std::uint32_t> folders;
     IndexedTextList<char> repeats;
+    // True until the walk's first file, its start page, is read.
+    bool first = true;
 };
 
 // The folder's number in the walk, for a page without <base href>. The https
@@ -85,6 +90,59 @@ public:
     ActiveWalkScope& operator=(const ActiveWalkScope&) = delete;
 };
 
+// Adds the row of a file read, and for a page with links puts the page on
+// the walk: pagePath names it in the locations of its links, folder is what
+// they resolve against.
+void ReportAndFollow(const std::wstring& rowText, const std::wstring& pagePath, LocalFileRead read,
+                     LocalPath folder, const std::wstring& location, Walk& walk) {
+    switch (read.content) {
+        case FileContent::kUnreadable:
+            AddLocalResult(rowText, kCantOpenState, location);
+            return;
+        case FileContent::kEmpty:
+            AddLocalResult(rowText, kEmptyFileState, location);
+            return;
+        case FileContent::kPresent:
+            AddLocalResult(rowText, kOkState, location);
+            break;
+    }
+    if (!read.links) return;
+    LocalDocumentBase documentBase;
+    if (read.baseHref) {
+        documentBase = ResolveLocalDocumentBase(*read.baseHref, folder, TheScanState().siteRoot);
+    }
+    const std::uint32_t number = FolderNumber(walk, folder, read.baseHref.has_value());
+    walk.pages.push_back(
+        {pagePath, std::move(folder), std::move(documentBase), std::move(read.links), 0, number});
+}
+
+LocalFileRead ReadForWalk(const LocalPath& path, Walk& walk) {
+    // Only the first file of a walk, its start page, has its links followed
+    // when the start page alone is scanned.
+    const bool readLinks = !mainWindow->Options().scanPageOnly || walk.first;
+    walk.first = false;
+    return ReadLocalFile(path, AllowedLinkGroups(mainWindow->Options()), readLinks);
+}
+
+// A link to a folder that holds an index page: one row for the folder,
+// "folder/", with the index page's state, and the index page read as the
+// page the folder is. Every text for it counts as reported.
+void VisitFolderIndex(const LocalPath& folder, const LocalPath& index, const std::wstring& location,
+                      Walk& walk) {
+    ScanState& scan = TheScanState();
+    const LocalPath slashed = AsFolder(folder);
+    if (scan.reportedLinks.Contains(index.text) || scan.reportedLinks.Contains(slashed.text)) {
+        scan.reportedLinks.Add(folder.text);
+        return;
+    }
+    LocalFileRead read = ReadForWalk(index, walk);
+    scan.reportedLinks.Add(folder.text);
+    scan.reportedLinks.Add(index.text);
+    LocalPath base{slashed.text,
+                   read.pathBytes.empty() ? slashed.fileBytes : GetUrlFolder(read.pathBytes)};
+    ReportAndFollow(slashed.text, index.text, std::move(read), std::move(base), location, walk);
+}
+
 // Checks and reports one file; a page to be scanned goes onto the walk.
 void VisitLocalFile(const LocalLinkPaths& link, const std::wstring& location, Walk& walk) {
     ScanState& scan = TheScanState();
@@ -93,26 +151,17 @@ void VisitLocalFile(const LocalLinkPaths& link, const std::wstring& location, Wa
     // Another name of the link is checked only when it is not reported yet.
     const LocalPath& path = NameToCheck(link);
     if (&path != &link.path && scan.reportedLinks.Contains(path.text)) return;
-    const bool readLinks = !mainWindow->Options().scanPageOnly || path.text == scan.startPath;
-    LocalFileRead read = ReadLocalFile(path, AllowedLinkGroups(mainWindow->Options()), readLinks);
-    switch (read.content) {
-        case FileContent::kUnreadable:
-            AddLocalResult(path.text, kCantOpenState, location);
+    const bool first = walk.first;
+    LocalFileRead read = ReadForWalk(path, walk);
+    if (read.content == FileContent::kUnreadable && LocalPathIsFolder(path)) {
+        if (const std::optional<LocalPath> index = IndexPageOf(path)) {
+            walk.first = first;
+            VisitFolderIndex(path, *index, location, walk);
             return;
-        case FileContent::kEmpty:
-            AddLocalResult(path.text, kEmptyFileState, location);
-            return;
-        case FileContent::kPresent:
-            AddLocalResult(path.text, kOkState, location);
-            break;
+        }
     }
-    if (!read.links) return;
     LocalPath base{GetUrlFolderW(path.text), GetUrlFolder(read.pathBytes)};
-    LocalDocumentBase documentBase;
-    if (read.baseHref) documentBase = ResolveLocalDocumentBase(*read.baseHref, base);
-    const std::uint32_t folder = FolderNumber(walk, base, read.baseHref.has_value());
-    walk.pages.push_back(
-        {path.text, std::move(base), std::move(documentBase), std::move(read.links), 0, folder});
+    ReportAndFollow(path.text, path.text, std::move(read), std::move(base), location, walk);
 }
 
 // Follows the links of every page on the walk, innermost page first. A
@@ -147,7 +196,7 @@ void CheckLocalFile(const std::wstring& path, const std::wstring& location) {
 }
 
 void CheckLocalFile(const LocalPath& path, const std::wstring& location) {
-    CheckLocalFile(LocalLinkPaths{path, {}, {}}, location);
+    CheckLocalFile(LocalLinkPaths{path, {}, {}, {}}, location);
 }
 
 void CheckLocalFile(const LocalLinkPaths& link, const std::wstring& location) {
@@ -167,13 +216,66 @@ std::wstring LocalStartPath(const std::wstring& typed) {
     return RemoveDotSegmentsW(typed);
 }
 
+namespace {
+
+bool EndsInPageSuffix(std::string_view name) {
+    for (const std::string_view suffix : {".html", ".htm"}) {
+        if (name.size() >= suffix.size() &&
+            EqualsIgnoringCase(name.substr(name.size() - suffix.size()), suffix))
+            return true;
+    }
+    return false;
+}
+
+// A folder as the start: its index page first, then every other page
+// under it that no link reached, in path order, each a start page.
+void ScanFolder(const LocalPath& folder) {
+    ScanState& scan = TheScanState();
+    if (const std::optional<LocalPath> index = IndexPageOf(folder)) {
+        CheckLocalFile(*index, index->text);
+    }
+    for (const std::string& file : FilesUnderFolder(folder.fileBytes)) {
+        if (!scan.scanRunning) return;
+        if (!EndsInPageSuffix(file)) continue;
+        const LocalPath page{folder.text + Widen(file), folder.fileBytes + file};
+        if (!scan.reportedLinks.Contains(page.text)) CheckLocalFile(page, page.text);
+    }
+}
+
+// The folder a typed path names, as a folder: "./" before a bare name, "/"
+// at its end, dot segments removed.
+LocalPath FolderPath(const std::wstring& typed) {
+    std::wstring text = LocalStartPath(typed);
+    if (!text.ends_with(L'/')) text.push_back(L'/');
+    return LocalPath{text, FileSystemPath(text)};
+}
+
+// What root-relative links resolve against: the folder the options name,
+// else the start folder, else the start page's folder.
+LocalPath SiteRootOf(const std::wstring& startPath, bool startIsFolder) {
+    const std::wstring& chosen = TheScanState().chosenSiteRoot;
+    if (!chosen.empty()) return FolderPath(chosen);
+    if (startIsFolder) return FolderPath(startPath);
+    const std::wstring folder = GetUrlFolderW(startPath);
+    return LocalPath{folder, FileSystemPath(folder)};
+}
+
+}  // namespace
+
 void RunLocalScan() {
     ScanState& scan = TheScanState();
     mainWindow->SetStartButtonLook(StartButtonLook::kStop);
     scan.startPath = LocalStartPath(scan.startPath);
+    const bool startIsFolder = !scan.startPath.empty() && PathIsFolder(scan.startPath);
+    scan.siteRoot = SiteRootOf(scan.startPath, startIsFolder);
     scan.scanRunning = true;
-    CheckLocalFile(scan.startPath, scan.startPath);
+    if (startIsFolder) {
+        ScanFolder(FolderPath(scan.startPath));
+    } else {
+        CheckLocalFile(scan.startPath, scan.startPath);
+    }
     scan.scanRunning = false;
+    scan.siteRoot = {};
     mainWindow->SetStartButtonLook(StartButtonLook::kStart);
     ShowScanTotals();
 }

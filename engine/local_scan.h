@@ -19,11 +19,15 @@ struct LocalPath {
 // Where a relative or root-relative local link leads: the path as written,
 // and the names a browser would open instead when no file of that name
 // exists: without the link's query or fragment, and with its percent
-// escapes undone as well (each empty when it would be the same).
+// escapes undone as well, and its bytes in UTF-8 (each empty when it would
+// be the same).
 struct LocalLinkPaths {
     LocalPath path;
     LocalPath withoutQuery;
     LocalPath unescaped;
+    // For a link that is not UTF-8: its bytes read as Latin-1 and given to
+    // the file system in UTF-8, under the same text.
+    LocalPath latin1;
 };
 
 // The local branch of the scan thread.

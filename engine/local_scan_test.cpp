@@ -82,6 +82,55 @@ TEST_F(LocalScan, ABaseElementSetsWhereRelativeLinksLead) {
                                     Row{P("sub/web.html"), L"OK", At("index.html", 4)}));
 }
 
+TEST_F(LocalScan, StaticSiteLinksReachTheirPages) {
+    m_site.Put("index.html",
+               Page(Anchor("about/") + Anchor("docs") + Anchor("empty/") + Anchor("/") +
+                    Anchor("/about/") + Anchor("guide/?x#y") + Anchor("//cdn.example.org/lib.js") +
+                    Anchor("?page=2") + Anchor("caf\xe9.html") + Anchor("about/index.html")));
+    m_site.Put("about/index.html", Page(Anchor("/team.html") + Anchor("../") + Anchor("./")));
+    m_site.Put("docs/index.htm", Page(Anchor("gone.html")));
+    std::filesystem::create_directories(m_site.PathOf("empty"));
+    m_site.Put("guide/index.html", "guide");
+    m_site.Put("team.html", "team");
+    m_site.Put("caf\xc3\xa9.html", "Latin-1 link, UTF-8 name");
+    Scan("index.html");
+    EXPECT_THAT(Rows(),
+                ElementsAre(Row{P("index.html"), L"OK", P("index.html")},
+                            Row{P("about/"), L"OK", At("index.html", 2)},
+                            Row{P("team.html"), L"OK", At("about/index.html", 2)},
+                            Row{P("docs/"), L"OK", At("index.html", 3)},
+                            Row{P("docs/gone.html"), L"Can't open file", At("docs/index.htm", 2)},
+                            Row{P("empty/"), L"Can't open file", At("index.html", 4)},
+                            Row{P("guide/"), L"OK", At("index.html", 7)},
+                            Row{L"http://cdn.example.org/lib.js", L"Absolute URL - skipped",
+                                At("index.html", 8)},
+                            Row{P("caf\xe9.html"), L"OK", At("index.html", 10)}));
+}
+
+TEST_F(LocalScan, AFolderIsEveryPageUnderItAndTheSiteRoot) {
+    m_site.Put("index.html", Page(Anchor("a/page.html")));
+    m_site.Put("a/page.html", Page(Anchor("/b/linked.htm") + Anchor("/")));
+    m_site.Put("b/linked.htm", "linked");
+    m_site.Put("b/orphan.html", Page(Anchor("/gone.html")));
+    m_site.Put("B/upper.HTM", "upper");
+    m_site.Put("b/notes.txt", "not a page");
+    ScanAndWait(m_site.WidePath());
+    EXPECT_THAT(Rows(),
+                ElementsAre(Row{P("index.html"), L"OK", P("index.html")},
+                            Row{P("a/page.html"), L"OK", At("index.html", 2)},
+                            Row{P("b/linked.htm"), L"OK", At("a/page.html", 2)},
+                            Row{P("B/upper.HTM"), L"OK", P("B/upper.HTM")},
+                            Row{P("b/orphan.html"), L"OK", P("b/orphan.html")},
+                            Row{P("gone.html"), L"Can't open file", At("b/orphan.html", 2)}));
+    // Another root, chosen in the options.
+    m_window.Options().siteRoot = m_site.WidePathOf("b");
+    Scan("a/page.html");
+    EXPECT_THAT(Rows(),
+                ElementsAre(Row{P("a/page.html"), L"OK", P("a/page.html")},
+                            Row{P("b/b/linked.htm"), L"Can't open file", At("a/page.html", 2)},
+                            Row{P("b/"), L"Can't open file", At("a/page.html", 3)}));
+}
+
 TEST_F(LocalScan, DepthFirstOrderEachFileOnceAtItsFirstLocation) {
     m_site.Put("a.html",
                Page(Anchor("b.html") + Anchor("c.html") + Anchor("a.html") + Anchor("d.html")));
@@ -215,10 +264,8 @@ TEST_F(LocalScan, LinksAreReadAsABrowserReadsThem) {
         "index.html",
         "<html>\n<a href=\"git-web&#45;&#45;browse.html\">\n<a href=\"Unix%20Makefiles.html\">\n"
         "<a href=\"\">\n<a href=\" padded.html \">\n<a href=bare.html>\n"
-        "<a href=\"" +
-            m_site.PathOf("deep/f.html").string() +
-            "\">\n"
-            "<a href=\"file://" +
+        "<a href=\"/deep/f.html\">\n"
+        "<a href=\"file://" +
             m_site.PathOf("deep/g%20h.html").string() +
             "#top\">\n"
             "<a href=\"ftp://ftp.gnu.org/\"> <a href=\"news:comp.lang\"> <a href=\"tel:+1\">\n"

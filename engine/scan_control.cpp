@@ -122,6 +122,7 @@ void StartScan() {
     }
     scan.errorCount = 0;
     scan.startPath = window.ReadPathText();
+    scan.chosenSiteRoot = window.Options().siteRoot;
     window.SetStatusText(CheckingStatusText(scan.startPath));
     window.SetStartButtonLook(StartButtonLook::kStop);
     scan.visitedUrls.Clear();

@@ -12,6 +12,8 @@ ScanOptions& ScanOptions::operator=(const ScanOptions& other) {
     checkHttpsLinks = other.checkHttpsLinks.load();
     fastChecking = other.fastChecking.load();
     connectionsPerHost = other.connectionsPerHost.load();
+    checkAnchors = other.checkAnchors.load();
+    siteRoot = other.siteRoot;
     return *this;
 }
 
@@ -20,7 +22,8 @@ bool operator==(const ScanOptions& a, const ScanOptions& b) {
            a.checkExternalUrls == b.checkExternalUrls &&
            a.useExternalEditor == b.useExternalEditor && a.editorCommand == b.editorCommand &&
            a.scanPageOnly == b.scanPageOnly && a.checkHttpsLinks == b.checkHttpsLinks &&
-           a.fastChecking == b.fastChecking && a.connectionsPerHost == b.connectionsPerHost;
+           a.fastChecking == b.fastChecking && a.connectionsPerHost == b.connectionsPerHost &&
+           a.checkAnchors == b.checkAnchors && a.siteRoot == b.siteRoot;
 }
 
 int ConnectionsPerHostOf(const ScanOptions& options) {

@@ -1,7 +1,8 @@
 // The scan settings the window holds for the whole run: the six the options
-// file has always kept, whether https links are checked, and fast checking. Scan threads
-// read the flags while the Options dialog may change them, so each flag is
-// one atomic word; editorCommand is used on the UI thread only.
+// file has always kept, whether https links are checked, fast checking,
+// anchors and the site root. Scan threads read the flags while the Options
+// dialog may change them, so each flag is one atomic word; editorCommand and
+// siteRoot are used on the UI thread only.
 #pragma once
 
 #include <atomic>
@@ -29,6 +30,13 @@ struct ScanOptions {
     // connectionsPerHost to each server, and no pauses (engine/fast_checks.h).
     std::atomic<int> fastChecking{0};
     std::atomic<int> connectionsPerHost{kDefaultConnectionsPerHost};
+    // Off by default: a link's fragment is then not looked at. On: a link
+    // with a fragment to one of the site's pages must name an anchor there.
+    std::atomic<int> checkAnchors{0};
+    // What a local scan's root-relative links resolve against; empty: the
+    // start folder, or the start page's folder. UI thread only: Start hands
+    // a copy to the scan.
+    std::wstring siteRoot;
 
     ScanOptions() = default;
     ScanOptions(const ScanOptions& other) { *this = other; }

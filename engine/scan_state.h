@@ -4,9 +4,10 @@
 //
 // Threads: scanRunning, activeWorkers and errorCount are atomic. The visited
 // list is guarded by visitedLock, the queue by queueLock, row appends by
-// rowLock. reportedLinks is used by the scan thread only. startPath and
-// startAddress are written before the scan thread starts and at its
-// beginning, and only read afterwards. No thread holds two semaphores at once.
+// rowLock. reportedLinks and siteRoot are used by the scan thread only.
+// startPath, chosenSiteRoot and startAddress are written before the scan
+// thread starts and at its beginning, and only read afterwards. No thread holds two semaphores at
+// once.
 #pragma once
 
 #include <atomic>
@@ -17,6 +18,7 @@
 #include <string>
 
 #include "engine/indexed_text_list.h"
+#include "engine/local_scan.h"
 #include "platform/semaphore.h"
 
 // The element of the link check queue: the URL to check and the location
@@ -45,6 +47,11 @@ struct ScanState {
     // The Path text as it was at Start, and its byte form made by the scan thread.
     std::wstring startPath;
     std::string startAddress;
+    // The site root the options named at Start (empty: none), and what a
+    // local scan's root-relative links resolve against (a folder, ending in
+    // "/"), set by the scan thread as the scan begins; empty outside one.
+    std::wstring chosenSiteRoot;
+    LocalPath siteRoot;
 
     // True from Start until the scan thread has finished its last step; a
     // second scan may begin only after that.

@@ -137,6 +137,26 @@ TEST_P(WebCrawl, PagesAreReadAsHtmlIsWrittenAndResolvedAgainstTheirBase) {
                                              Row{U("/docs/i3.png"), L"200 OK", At("/dir/", 9)}));
 }
 
+TEST_P(WebCrawl, RootQueryAndSchemeRelativeLinksNameWhatABrowserFetches) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    const std::string host = m_server.Address();
+    m_server.SetResponse("/dir/page.html?v=1",
+                         HtmlPage("200 OK", " " + Anchor("/") + Anchor("?page=2") +
+                                                Anchor("//" + host + "/other.html") +
+                                                Anchor("//" + host + "/dir/in.html")));
+    m_server.SetResponse("/", HtmlPage("200 OK", "root"));
+    m_server.SetResponse("/dir/page.html?page=2", HtmlPage("200 OK", "second"));
+    m_server.SetResponse("/other.html", HtmlPage("200 OK", "other"));
+    m_server.SetResponse("/dir/in.html", HtmlPage("200 OK", "in"));
+    ScanAndWait(U("/dir/page.html?v=1"));
+    const std::wstring start = U("/dir/page.html?v=1");
+    EXPECT_THAT(Rows(), UnorderedElementsAre(
+                            Row{start, L"200 OK", start}, Row{U("/"), L"200 OK", start + L":1"},
+                            Row{U("/dir/page.html?page=2"), L"200 OK", start + L":2"},
+                            Row{U("/other.html"), L"200 OK", start + L":3"},
+                            Row{U("/dir/in.html"), L"200 OK", start + L":4"}));
+}
+
 TEST_P(WebCrawl, ErrorAndRedirectPagesStillYieldTheirLinks) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_server.SetResponse("/", HtmlPage("200 OK", " " + Anchor("gone.html") + Anchor("moved.html") +

@@ -214,15 +214,20 @@ void CheckResolution(std::string_view value, const std::string& base) {
     FUZZ_CHECK(local.path.fileBytes == (base.empty() ? "" : Narrow(local.path.text)));
     const std::string localJoined = kind == LinkKind::kRootRelative ? joined.substr(7) : joined;
     const std::size_t cut = value.find_first_of("?#");
+    // A path that reduced to a bare name is kept in the current folder.
+    const auto inItsFolder = [](std::string path) {
+        if (!path.empty() && path.find_first_of("/\\") == std::string::npos) path.insert(0, "./");
+        return path;
+    };
     if (cut == std::string_view::npos) {
-        FUZZ_CHECK(local.path.text == Widen(RemoveDotSegments(localJoined)));
+        FUZZ_CHECK(local.path.text == Widen(inItsFolder(RemoveDotSegments(localJoined))));
         FUZZ_CHECK(local.withoutQuery.text.empty());
         return;
     }
     const std::string_view suffix = value.substr(cut);
     FUZZ_CHECK(local.withoutQuery.text + Widen(suffix) == local.path.text);
-    FUZZ_CHECK(local.withoutQuery.text ==
-               Widen(RemoveDotSegments(localJoined.substr(0, localJoined.size() - suffix.size()))));
+    FUZZ_CHECK(local.withoutQuery.text == Widen(inItsFolder(RemoveDotSegments(localJoined.substr(
+                                              0, localJoined.size() - suffix.size())))));
 }
 
 HeadlessWindow& Window() {
@@ -242,8 +247,10 @@ void CheckClassifiers(std::string_view value, const std::string& base, HttpsLink
     scan.scanRunning = false;
     scan.visitedUrls.Clear();
     scan.linkCheckQueue.clear();
-    // Each classifier reads the value as a browser would before anything else.
-    const std::string clean = CleanLinkValue(value);
+    // Each classifier reads the value as a browser would before anything
+    // else; "//host/path" takes the scheme of the page.
+    std::string clean = CleanLinkValue(value);
+    if (clean.starts_with("//")) clean.insert(0, base.starts_with("https:") ? "https:" : "http:");
     const LinkKind kind = KindOfLink(clean, https);
     const bool leadsNowhere =
         kind != LinkKind::kAbsoluteWeb && LeadsNowhereToCheck(clean, PageVariant::kWeb);
@@ -251,6 +258,9 @@ void CheckClassifiers(std::string_view value, const std::string& base, HttpsLink
     std::optional<std::string> queued;
     if (kind == LinkKind::kAbsoluteWeb) {
         if (NormaliseWebAddress(clean).starts_with(base)) queued = NormaliseWebAddress(clean);
+    } else if (clean.starts_with('?')) {
+        // The page itself (here its folder) with the query.
+        queued = NormaliseWebAddress(base.substr(0, QueryOrFragmentStart(base)) + clean);
     } else if (kind != LinkKind::kIgnored && !leadsNowhere) {
         queued = ResolveWebLink(clean, kind, base);
     }
@@ -268,9 +278,12 @@ void CheckClassifiers(std::string_view value, const std::string& base, HttpsLink
     window.Options().checkExternalUrls = 0;
     ClassifyLocalLink(value, L"page:7", Widen(base));
     const std::vector<ResultRow> rows = window.Rows();
-    if (kind == LinkKind::kAbsoluteWeb) {
+    // In a local page "//host/path" is an http address.
+    std::string localClean = CleanLinkValue(value.substr(0, 19999));
+    if (localClean.starts_with("//")) localClean.insert(0, "http:");
+    if (KindOfLink(localClean, https) == LinkKind::kAbsoluteWeb) {
         FUZZ_CHECK(rows.size() == 1);
-        const std::string shown = NormaliseWebAddress(CleanLinkValue(value.substr(0, 19999)));
+        const std::string shown = NormaliseWebAddress(localClean);
         FUZZ_CHECK(rows.front() == (ResultRow{Widen(shown), L"Absolute URL - skipped", L"page:7",
                                               ResultIcon::kSkipped}));
     } else {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum class FileMode { kBinary, kText };
 
@@ -85,6 +86,13 @@ private:
 // a folder, a link even when dangling).
 [[nodiscard]] bool PathExists(const std::wstring& path);
 [[nodiscard]] bool PathBytesExist(std::string_view pathBytes);
+// True when the path names a folder (following symbolic links).
+[[nodiscard]] bool PathBytesAreFolder(std::string_view pathBytes);
+[[nodiscard]] bool PathIsFolder(const std::wstring& path);
+// The files under a folder and its sub-folders, as paths relative to it
+// ("a.html", "sub/b.html"), in byte order. Folders reached through symbolic
+// links are not entered, so a link back up cannot make the list endless.
+[[nodiscard]] std::vector<std::string> FilesUnderFolder(std::string_view folderBytes);
 // Creates one folder; false when it cannot be created (also when it exists).
 bool CreateFolder(const std::wstring& path);
 // Creates a new folder "<parent>/<prefix>XXXXXX" with a name no one could

@@ -1,4 +1,5 @@
 // Files on POSIX descriptors, with explicit text-mode translation.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -245,6 +246,58 @@ bool PathExists(const std::wstring& path) {
     if (PathBytesExist(FileSystemPath(path))) return true;
     std::string bytes;
     return SameCodeBytes(path, &bytes) && PathBytesExist(bytes);
+}
+
+bool PathBytesAreFolder(std::string_view pathBytes) {
+    if (pathBytes.empty() || pathBytes.find('\0') != std::string_view::npos) return false;
+    struct stat status {};
+    return ::stat(std::string(pathBytes).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool PathIsFolder(const std::wstring& path) {
+    if (PathBytesAreFolder(FileSystemPath(path))) return true;
+    std::string bytes;
+    return SameCodeBytes(path, &bytes) && PathBytesAreFolder(bytes);
+}
+
+namespace {
+
+// Adds the files under folder (its path ends in "/") to files, each named
+// from prefix on.
+void AddFilesUnder(const std::string& folder, const std::string& prefix,
+                   std::vector<std::string>& files) {
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr) return;
+    std::vector<std::string> folders;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat status {};
+        const std::string path = folder + name;
+        if (::lstat(path.c_str(), &status) != 0) continue;
+        if (S_ISDIR(status.st_mode)) {
+            folders.push_back(name);
+        } else if (S_ISREG(status.st_mode) ||
+                   (S_ISLNK(status.st_mode) && ::stat(path.c_str(), &status) == 0 &&
+                    S_ISREG(status.st_mode))) {
+            files.push_back(prefix + name);
+        }
+    }
+    ::closedir(listing);
+    for (const std::string& name : folders)
+        AddFilesUnder(folder + name + "/", prefix + name + "/", files);
+}
+
+}  // namespace
+
+std::vector<std::string> FilesUnderFolder(std::string_view folderBytes) {
+    std::vector<std::string> files;
+    if (folderBytes.find('\0') != std::string_view::npos) return files;
+    std::string folder(folderBytes);
+    if (!folder.ends_with('/')) folder += '/';
+    AddFilesUnder(folder, "", files);
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 bool CreateFolder(const std::wstring& path) {
