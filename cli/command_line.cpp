@@ -15,13 +15,14 @@ struct FlagOption {
     std::optional<int> CliOptionOverrides::*field;
 };
 
-constexpr std::array<FlagOption, 6> kFlagOptions = {{
+constexpr std::array<FlagOption, 7> kFlagOptions = {{
     {"images", &CliOptionOverrides::checkImages},
     {"all-tags", &CliOptionOverrides::checkAllTags},
     {"external", &CliOptionOverrides::checkExternalUrls},
     {"page-only", &CliOptionOverrides::scanPageOnly},
     {"https", &CliOptionOverrides::checkHttpsLinks},
     {"fast", &CliOptionOverrides::fastChecking},
+    {"anchors", &CliOptionOverrides::checkAnchors},
 }};
 
 std::optional<OutputFormat> FormatNamed(std::string_view name) {
@@ -78,6 +79,16 @@ private:
         if (name == "--connections") {
             const std::optional<std::string> value = ValueOf(name, attachedValue);
             if (value) SetConnections(*value);
+            return;
+        }
+        if (name == "--root") {
+            const std::optional<std::string> value = ValueOf(name, attachedValue);
+            if (!value) return;
+            if (value->empty()) {
+                Fail("option --root needs a folder");
+            } else {
+                line.overrides.siteRoot = FromUtf8(*value);
+            }
             return;
         }
         if (name == "--format" || name == "--save") {
@@ -168,14 +179,16 @@ void ApplyOverrides(const CliOptionOverrides& overrides, ScanOptions& options) {
     if (overrides.checkHttpsLinks) options.checkHttpsLinks = *overrides.checkHttpsLinks;
     if (overrides.fastChecking) options.fastChecking = *overrides.fastChecking;
     if (overrides.connectionsPerHost) options.connectionsPerHost = *overrides.connectionsPerHost;
+    if (overrides.checkAnchors) options.checkAnchors = *overrides.checkAnchors;
+    if (overrides.siteRoot) options.siteRoot = *overrides.siteRoot;
 }
 
 std::string_view HelpText() {
     return R"(Usage: skarnel-cli [OPTIONS] PATH
 
 Checks the links of a web site (PATH begins with "http") or of a site copy on
-disk (PATH is a local page), and lists every link with its state and the
-page:line where it was found. Options override the saved options for this run
+disk (PATH is a local page, or a folder: every page under it), and lists every
+link with its state and the page:line where it was found. Options override the saved options for this run
 only; the options file is never written.
 
 Options:
@@ -195,6 +208,12 @@ Options:
                                  the polite pacing, one connection per link)
   --connections N                with --fast, at most N connections to one
                                  server at a time (1 to 64, default 8)
+  --anchors, --no-anchors        check that a link's #fragment names an id or
+                                 <a name> on the site's page it leads to (or
+                                 do not look at fragments)
+  --root DIR                     resolve a local site's root-relative links
+                                 ("/about/") against DIR (default: the start
+                                 folder, or the start page's folder)
   --format tsv|csv|json          output format (default tsv)
   --save FILE                    also save the results as CSV, as the window's
                                  "Save results..." does

@@ -23,6 +23,8 @@ struct CliOptionOverrides {
     std::optional<int> checkHttpsLinks;
     std::optional<int> fastChecking;
     std::optional<int> connectionsPerHost;
+    std::optional<int> checkAnchors;
+    std::optional<std::wstring> siteRoot;
 };
 
 struct CommandLine {

@@ -50,6 +50,10 @@ TEST(CommandLine, FlagPairsSetOverridesAndTheLastOneWins) {
     EXPECT_EQ(Parsed({"--https", "--no-https", "p"}).overrides.checkHttpsLinks, 0);
     EXPECT_EQ(Parsed({"--fast", "p"}).overrides.fastChecking, 1);
     EXPECT_EQ(Parsed({"--fast", "--no-fast", "p"}).overrides.fastChecking, 0);
+    EXPECT_EQ(Parsed({"--anchors", "p"}).overrides.checkAnchors, 1);
+    EXPECT_EQ(Parsed({"--no-anchors", "p"}).overrides.checkAnchors, 0);
+    EXPECT_EQ(Parsed({"--root", "public", "p"}).overrides.siteRoot, L"public");
+    EXPECT_EQ(Parsed({"--root=caf\xc3\xa9/", "p"}).overrides.siteRoot, L"caf\u00e9/");
 }
 
 TEST(CommandLine, ConnectionsTakeANumberFromOneTo64) {
@@ -106,6 +110,7 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
     EXPECT_EQ(UsageError({"p", "--format"}), "option --format needs a value");
     EXPECT_EQ(UsageError({"p", "--save"}), "option --save needs a value");
     EXPECT_EQ(UsageError({"p", "--save="}), "option --save needs a file name");
+    EXPECT_EQ(UsageError({"p", "--root="}), "option --root needs a folder");
     EXPECT_EQ(UsageError({"--images=1", "p"}), "option --images takes no value");
 }
 

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "engine/hex_digit.h"
 #include "platform/environment.h"
 #include "platform/file.h"
 #include "platform/text_codec.h"
@@ -162,7 +163,43 @@ constexpr ExtraOption kExtraOptions[] = {
     {"https", &ScanOptions::checkHttpsLinks},
     {"fast", &ScanOptions::fastChecking},
     {"connections", &ScanOptions::connectionsPerHost},
+    {"anchors", &ScanOptions::checkAnchors},
 };
+// The site root, a folder's path: its UTF-8 with every byte that is not a
+// printable character other than "%" written as "%XX", so the line keeps
+// one word per item and one byte per character.
+constexpr std::string_view kSiteRootName = "root";
+
+std::string EncodedPath(const std::wstring& path) {
+    std::string encoded;
+    for (const char c : ToUtf8(path)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F && c != '%') {
+            encoded += c;
+            continue;
+        }
+        constexpr char kDigits[] = "0123456789ABCDEF";
+        encoded += '%';
+        encoded += kDigits[byte >> 4];
+        encoded += kDigits[byte & 15];
+    }
+    return encoded;
+}
+
+std::wstring DecodedPath(std::string_view encoded) {
+    std::string bytes;
+    for (std::size_t i = 0; i < encoded.size(); ++i) {
+        if (encoded[i] == '%' && i + 2 < encoded.size() && HexDigitValue(encoded[i + 1]) >= 0 &&
+            HexDigitValue(encoded[i + 2]) >= 0) {
+            bytes += static_cast<char>(HexDigitValue(encoded[i + 1]) * 16 +
+                                       HexDigitValue(encoded[i + 2]));
+            i += 2;
+        } else {
+            bytes += encoded[i];
+        }
+    }
+    return FromUtf8(bytes);
+}
 
 // "extra https=1 fast=1": each option not at its default, by name; nothing
 // when every one is.
@@ -173,6 +210,9 @@ std::string FormatExtraOptionsLine(const ScanOptions& options) {
         const int value = options.*option.value;
         if (value == defaults.*option.value) continue;
         line.append(" ").append(option.name).append("=").append(std::to_string(value));
+    }
+    if (!options.siteRoot.empty()) {
+        line.append(" ").append(kSiteRootName).append("=").append(EncodedPath(options.siteRoot));
     }
     if (line.empty()) return {};
     return std::string(kExtraOptionsMarker) + line + "\r\n";
@@ -186,6 +226,10 @@ void ParseExtraOptionsLine(std::string_view line, ScanOptions& options) {
         const std::string_view item = line.substr(0, line.find(' '));
         line.remove_prefix(item.size());
         const std::size_t equals = item.find('=');
+        if (equals != std::string_view::npos && item.substr(0, equals) == kSiteRootName) {
+            options.siteRoot = DecodedPath(item.substr(equals + 1));
+            continue;
+        }
         int value = 0;
         if (equals == std::string_view::npos || !ParseExactInt(item.substr(equals + 1), value)) {
             continue;
@@ -209,6 +253,7 @@ bool FirstLineCarries(std::string_view firstLine, const ScanOptions& options) {
     for (const ExtraOption& option : kExtraOptions) {
         readBack.*option.value = (options.*option.value).load();
     }
+    readBack.siteRoot = options.siteRoot;
     return readBack == options;
 }
 

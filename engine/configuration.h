@@ -7,7 +7,7 @@
 // command, or a line too long to be read back), a second line holds the exact
 // record; readers of the first line alone never look at it. Options that the
 // first line has no place for (checkHttpsLinks, fastChecking,
-// connectionsPerHost) go on a line of their own,
+// connectionsPerHost, checkAnchors, siteRoot) go on a line of their own,
 // "extra name=value ...", written only when one of them is not at its default
 // and placed after the exact record, so a reader that knows only the first
 // two lines reads the six options exactly as before.

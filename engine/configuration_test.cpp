@@ -242,6 +242,20 @@ TEST_F(ConfigurationFile, FastCheckingAndItsConnectionLimitJoinTheExtraLine) {
     EXPECT_EQ(ConnectionsPerHostOf(Loaded()), kDefaultConnectionsPerHost);
 }
 
+TEST_F(ConfigurationFile, AnchorsAndAnyFolderAsSiteRootJoinTheExtraLine) {
+    ScanOptions options = Options(1, 0, L"ed", 0, 0, 0);
+    options.checkAnchors = 1;
+    options.siteRoot = L"/home/me/my site/100%/caf\u00e9#1\tend";
+    SaveAfterLoad(options);
+    EXPECT_EQ(StoredBytes(),
+              "1 0 ed 0 0 0\r\r\nextra anchors=1 root=/home/me/my%20site/100%25/caf%C3%A9#1%09end"
+              "\r\r\n");
+    EXPECT_EQ(Loaded(), options);
+    // A hand-written root need not escape anything but blanks and "%".
+    Store("1 0 ed 0 0 0\r\r\nextra root=public/ anchors=0\r\r\n");
+    EXPECT_EQ(Loaded().siteRoot, L"public/");
+}
+
 TEST_F(ConfigurationFile, SaveIntoAMissingFolderWritesNothing) {
     SetEnvironmentText("APPDATA", m_root.WidePathOf("absent"));
     SaveConfiguration(Options(0, 0, L"ed", 0, 0, 0));

@@ -38,6 +38,8 @@ inline constexpr int kIdUseExternalEditor = 1012;
 inline constexpr int kIdCheckHttpsLinks = 1013;
 inline constexpr int kIdFastChecking = 1014;
 inline constexpr int kIdConnectionsPerHost = 1015;
+inline constexpr int kIdCheckAnchors = 1016;
+inline constexpr int kIdSiteRoot = 1017;
 inline constexpr int kIdBrowseEditor = 1001;
 
 // Commands of the menu, the toolbar and the system menu.

@@ -65,16 +65,16 @@ DialogTemplate MakeMainDialog() {
     return main;
 }
 
-// The check boxes one below the other, 14 units apart; "Check https links"
-// and "Fast checking" (with its connection limit beside it) join the scan
-// options above the editor's controls, which move down with the group box
-// and the buttons.
+// The check boxes one below the other, 14 units apart; "Check https links",
+// "Fast checking" (with its connection limit beside it), "Check anchors" and
+// the site root folder join the scan options above the editor's controls,
+// which move down with the group box and the buttons.
 DialogTemplate MakeOptionsDialog() {
     DialogTemplate options;
     options.id = kIdOptionsDialog;
     options.caption = L"Options";
     options.width = 186;
-    options.height = 175;
+    options.height = 209;
     options.controls = {
         {kIdCheckImages, ControlKind::kAutoCheckBox, L"Check images", {19, 16, 59, 10}, {}},
         {kIdCheckAllTags, ControlKind::kAutoCheckBox, L"Check all tags", {19, 30, 60, 10}, {}},
@@ -100,21 +100,28 @@ DialogTemplate MakeOptionsDialog() {
          L"",
          {136, 85, 20, 12},
          {.border = true, .autoHorizontalScroll = true}},
+        {kIdCheckAnchors, ControlKind::kAutoCheckBox, L"Check anchors", {19, 100, 64, 10}, {}},
+        {kNoControlId, ControlKind::kStaticText, L"Site root folder:", {19, 117, 56, 8}, {}},
+        {kIdSiteRoot,
+         ControlKind::kEdit,
+         L"",
+         {77, 115, 99, 14},
+         {.border = true, .autoHorizontalScroll = true}},
         {kIdUseExternalEditor,
          ControlKind::kAutoCheckBox,
          L"Use external editor",
-         {19, 100, 77, 10},
+         {19, 134, 77, 10},
          {}},
-        {kNoControlId, ControlKind::kStaticText, L"Editor:", {19, 117, 22, 8}, {}},
+        {kNoControlId, ControlKind::kStaticText, L"Editor:", {19, 151, 22, 8}, {}},
         {kIdEditorCommand,
          ControlKind::kEdit,
          L"",
-         {43, 115, 108, 14},
+         {43, 149, 108, 14},
          {.border = true, .autoHorizontalScroll = true}},
-        {kIdBrowseEditor, ControlKind::kPushButton, L"...", {154, 115, 22, 14}, {}},
-        {kNoControlId, ControlKind::kGroupBox, L"", {7, 3, 172, 143}, {}},
-        {kIdOk, ControlKind::kDefaultPushButton, L"OK", {7, 154, 50, 14}, {}},
-        {kIdCancel, ControlKind::kPushButton, L"Cancel", {129, 154, 50, 14}, {}},
+        {kIdBrowseEditor, ControlKind::kPushButton, L"...", {154, 149, 22, 14}, {}},
+        {kNoControlId, ControlKind::kGroupBox, L"", {7, 3, 172, 177}, {}},
+        {kIdOk, ControlKind::kDefaultPushButton, L"OK", {7, 188, 50, 14}, {}},
+        {kIdCancel, ControlKind::kPushButton, L"Cancel", {129, 188, 50, 14}, {}},
     };
     return options;
 }

@@ -19,6 +19,8 @@ void CDlgOptions::SetValues(const ScanOptions& options) {
     m_checkHttpsLinks = options.checkHttpsLinks;
     m_fastChecking = options.fastChecking;
     m_connectionsPerHost = std::to_wstring(ConnectionsPerHostOf(options));
+    m_checkAnchors = options.checkAnchors;
+    m_siteRoot = options.siteRoot;
 }
 
 void CDlgOptions::GetValues(ScanOptions& options) const {
@@ -34,6 +36,8 @@ void CDlgOptions::GetValues(ScanOptions& options) const {
     if (const std::optional<int> limit = ConnectionLimitFromText(m_connectionsPerHost)) {
         options.connectionsPerHost = *limit;
     }
+    options.checkAnchors = m_checkAnchors;
+    options.siteRoot = m_siteRoot;
 }
 
 bool CDlgOptions::OnInitDialog() {
@@ -56,6 +60,8 @@ void CDlgOptions::DoDataExchange(bool save) {
     DdxCheck(save, kIdCheckHttpsLinks, m_checkHttpsLinks);
     DdxCheck(save, kIdFastChecking, m_fastChecking);
     DdxText(save, kIdConnectionsPerHost, m_connectionsPerHost);
+    DdxCheck(save, kIdCheckAnchors, m_checkAnchors);
+    DdxText(save, kIdSiteRoot, m_siteRoot);
 }
 
 void CDlgOptions::OnUseExternalEditor() {

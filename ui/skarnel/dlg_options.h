@@ -33,6 +33,8 @@ public:
     int m_fastChecking = 0;
     // The connection limit as typed; read back as a number by GetValues.
     std::wstring m_connectionsPerHost;
+    int m_checkAnchors = 0;
+    std::wstring m_siteRoot;
 
 protected:
     bool OnInitDialog() override;

@@ -156,6 +156,31 @@ TEST_F(OptionsCommand, HttpsAndFastCheckingSitBelowTheScanOptionsAndAreSaved) {
     EXPECT_EQ(m_window->Options().connectionsPerHost, 3);
 }
 
+TEST_F(OptionsCommand, AnchorsAndTheSiteRootSitAboveTheEditorAndAreSaved) {
+    WhenModalDialogOpens([](QWidget* opened) {
+        auto* dialog = static_cast<CDialog*>(opened);
+        const auto* anchors = dialog->Item<QCheckBox>(kIdCheckAnchors);
+        auto* root = dialog->Item<QLineEdit>(kIdSiteRoot);
+        EXPECT_EQ(anchors->text(), QStringLiteral("Check anchors"));
+        EXPECT_FALSE(anchors->isChecked());
+        EXPECT_TRUE(root->text().isEmpty());
+        EXPECT_GE(anchors->width(), anchors->sizeHint().width());
+        EXPECT_GT(anchors->y(), dialog->GetDlgItem(kIdFastChecking)->geometry().bottom());
+        EXPECT_GT(root->y(), anchors->geometry().bottom());
+        EXPECT_LT(root->geometry().bottom(), dialog->GetDlgItem(kIdUseExternalEditor)->y());
+        EXPECT_LE(dialog->GetDlgItem(kIdOk)->geometry().bottom(),
+                  dialog->GetDlgItem(kIdOk)->parentWidget()->height());
+        Click(*dialog, kIdCheckAnchors);
+        root->setText(QStringLiteral("/srv/my site/"));
+        Click(*dialog, kIdOk);
+    });
+    m_window->MenuAction(kIdOptionsMenu)->trigger();
+    EXPECT_EQ(m_window->Options().checkAnchors, 1);
+    EXPECT_EQ(m_window->Options().siteRoot, L"/srv/my site/");
+    EXPECT_EQ(ConfigurationText(),
+              L"1 0 notepad.exe 0 0 0\r\r\nextra anchors=1 root=/srv/my%20site/\r\r\n");
+}
+
 TEST_F(OptionsCommand, CancelChangesNothingAndWritesNothing) {
     WhenModalDialogOpens([](QWidget* opened) {
         auto* dialog = static_cast<CDialog*>(opened);
