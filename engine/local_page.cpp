@@ -37,11 +37,20 @@ bool IsPage(const std::wstring& path, std::string_view firstBlock) {
            ContainsIgnoringCase(firstBlock, "<!doctype html");
 }
 
-void CollectLinks(std::string pageText, LinkGroups groups, LocalFileRead& read) {
+bool HasSvgName(const std::wstring& path) {
+    const std::string name = Narrow(GetUrlFileNameW(path));
+    return name.size() >= 4 &&
+           EqualsIgnoringCase(std::string_view(name).substr(name.size() - 4), ".svg");
+}
+
+void CollectLinks(std::string pageText, LinkGroups groups, PageAnchors anchors,
+                  LocalFileRead& read) {
     std::vector<LinkSpan> spans;
     const std::string_view text(pageText);
     // Offsets fit 32 bits: a page too large for them is read up to there.
-    const PageReading reading = ReadPageLinks(text.substr(0, UINT32_MAX), groups);
+    const PageReading reading = ReadPageLinks(text.substr(0, UINT32_MAX), groups, anchors);
+    if (anchors == PageAnchors::kCollected)
+        read.anchors = std::make_shared<const AnchorSet>(reading.anchors);
     spans.reserve(reading.links.size());
     for (const FoundLink& link : reading.links) {
         // No row shows more of a value than this; see ClassifyLocalLink.
@@ -73,17 +82,21 @@ void PageLinks::PackValues(std::size_t valueBytes) {
     m_text = std::move(packed);
 }
 
-LocalFileRead ReadLocalFile(const LocalPath& path, LinkGroups groups, bool readLinks) {
+LocalFileRead ReadLocalFile(const LocalPath& path, LinkGroups groups, bool readLinks,
+                            PageAnchors anchors) {
     LocalFileRead read;
     InputFile file;
     if (!OpenLocalFile(path, file)) return read;
     read.pathBytes = file.PathBytes();
     // A page by its name is read whole at once.
-    if (readLinks && HasPageName(path.text)) {
+    const bool svg = anchors == PageAnchors::kCollected && HasSvgName(path.text);
+    if ((readLinks && HasPageName(path.text)) || svg) {
         std::string pageText;
         file.ReadRest(&pageText);
         read.content = pageText.empty() ? FileContent::kEmpty : FileContent::kPresent;
-        if (!pageText.empty()) CollectLinks(std::move(pageText), groups, read);
+        // An image's links are none of the scan's: only its ids are read.
+        if (!pageText.empty()) CollectLinks(std::move(pageText), svg ? 0 : groups, anchors, read);
+        if (svg) read.links.reset();
         return read;
     }
     std::array<char, kBlockSize> block;
@@ -93,7 +106,7 @@ LocalFileRead ReadLocalFile(const LocalPath& path, LinkGroups groups, bool readL
     if (got == 0 || !readLinks || !IsPage(path.text, firstBlock)) return read;
     std::string pageText(firstBlock);
     file.ReadRest(&pageText);
-    CollectLinks(std::move(pageText), groups, read);
+    CollectLinks(std::move(pageText), groups, anchors, read);
     return read;
 }
 

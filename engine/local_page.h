@@ -13,6 +13,7 @@
 
 #include "engine/link_extraction.h"
 #include "engine/local_scan.h"
+#include "engine/page_anchors.h"
 
 // Where one found link's value lies in its page's link text, and its line.
 struct LinkSpan {
@@ -56,13 +57,18 @@ struct LocalFileRead {
     // page or whose links were not asked for.
     std::shared_ptr<const PageLinks> links;
     std::optional<std::string> baseHref;
+    // What a fragment may name in the file, when anchors were asked for and
+    // it is a page or an SVG image; none for any other file.
+    std::shared_ptr<const AnchorSet> anchors;
 };
 
 // Reads the file at path. A file is a page when its name ends in .html,
 // .htm or .xhtml or its first block holds "<html" or "<!doctype html" (any
 // case); a page is read whole, and its links of groups collected when
 // readLinks is set; any other file is read no further than its first block.
-[[nodiscard]] LocalFileRead ReadLocalFile(const LocalPath& path, LinkGroups groups, bool readLinks);
+// With anchors collected, an SVG image is read whole for its ids too.
+[[nodiscard]] LocalFileRead ReadLocalFile(const LocalPath& path, LinkGroups groups, bool readLinks,
+                                          PageAnchors anchors = PageAnchors::kSkipped);
 
 // Whether a file or anything else of that name exists, and whether it is a
 // folder, by the path's bytes when it has them.

@@ -16,6 +16,7 @@
 #include "engine/link_classification.h"
 #include "engine/link_extraction.h"
 #include "engine/local_page.h"
+#include "engine/page_anchors.h"
 #include "engine/results_table.h"
 #include "engine/scan_control.h"
 #include "engine/scan_state.h"
@@ -90,11 +91,30 @@ public:
     ActiveWalkScope& operator=(const ActiveWalkScope&) = delete;
 };
 
+bool ChecksAnchors() { return mainWindow->Options().checkAnchors != 0; }
+
+LocalFileRead ReadForWalk(const LocalPath& path, Walk& walk) {
+    // Only the first file of a walk, its start page, has its links followed
+    // when the start page alone is scanned.
+    const ScanOptions& options = mainWindow->Options();
+    const bool readLinks = !options.scanPageOnly || walk.first;
+    walk.first = false;
+    return ReadLocalFile(path, AllowedLinkGroups(options), readLinks,
+                         ChecksAnchors() ? PageAnchors::kCollected : PageAnchors::kSkipped);
+}
+
+// The anchors of a file read, under a text that names it.
+void KeepAnchors(const std::wstring& text, const std::shared_ptr<const AnchorSet>& anchors) {
+    if (anchors) TheScanState().localAnchors.emplace(text, anchors);
+}
+
 // Adds the row of a file read, and for a page with links puts the page on
 // the walk: pagePath names it in the locations of its links, folder is what
 // they resolve against.
 void ReportAndFollow(const std::wstring& rowText, const std::wstring& pagePath, LocalFileRead read,
                      LocalPath folder, const std::wstring& location, Walk& walk) {
+    KeepAnchors(rowText, read.anchors);
+    KeepAnchors(pagePath, read.anchors);
     switch (read.content) {
         case FileContent::kUnreadable:
             AddLocalResult(rowText, kCantOpenState, location);
@@ -116,14 +136,6 @@ void ReportAndFollow(const std::wstring& rowText, const std::wstring& pagePath, 
         {pagePath, std::move(folder), std::move(documentBase), std::move(read.links), 0, number});
 }
 
-LocalFileRead ReadForWalk(const LocalPath& path, Walk& walk) {
-    // Only the first file of a walk, its start page, has its links followed
-    // when the start page alone is scanned.
-    const bool readLinks = !mainWindow->Options().scanPageOnly || walk.first;
-    walk.first = false;
-    return ReadLocalFile(path, AllowedLinkGroups(mainWindow->Options()), readLinks);
-}
-
 // A link to a folder that holds an index page: one row for the folder,
 // "folder/", with the index page's state, and the index page read as the
 // page the folder is. Every text for it counts as reported.
@@ -133,11 +145,16 @@ void VisitFolderIndex(const LocalPath& folder, const LocalPath& index, const std
     const LocalPath slashed = AsFolder(folder);
     if (scan.reportedLinks.Contains(index.text) || scan.reportedLinks.Contains(slashed.text)) {
         scan.reportedLinks.Add(folder.text);
+        if (const auto known = scan.localAnchors.find(index.text);
+            known != scan.localAnchors.end()) {
+            KeepAnchors(folder.text, std::shared_ptr<const AnchorSet>(known->second));
+        }
         return;
     }
     LocalFileRead read = ReadForWalk(index, walk);
     scan.reportedLinks.Add(folder.text);
     scan.reportedLinks.Add(index.text);
+    KeepAnchors(folder.text, read.anchors);
     LocalPath base{slashed.text,
                    read.pathBytes.empty() ? slashed.fileBytes : GetUrlFolder(read.pathBytes)};
     ReportAndFollow(slashed.text, index.text, std::move(read), std::move(base), location, walk);
@@ -164,11 +181,39 @@ void VisitLocalFile(const LocalLinkPaths& link, const std::wstring& location, Wa
     ReportAndFollow(path.text, path.text, std::move(read), std::move(base), location, walk);
 }
 
+// A link's fragment, checked against the anchors of the page it leads to
+// once that page has been read: a missing one is a row of its own, with the
+// link and its fragment. A page not read as a page (an image, a file that
+// is missing) has no anchors to check against.
+void CheckLocalFragment(const PageCursor& page, std::string_view value,
+                        const std::wstring& location) {
+    ScanState& scan = TheScanState();
+    const LocalLinkTarget target = LocalLinkTargetOf(
+        value, page.base, page.documentBase, HttpsLinksOf(mainWindow->Options()), scan.siteRoot);
+    const std::optional<std::string_view> fragment = FragmentOf(target.value);
+    if (!fragment) return;
+    std::wstring file;
+    if (target.kind == LocalLinkTarget::Kind::kThisPage) {
+        file = page.path;
+    } else if (target.kind == LocalLinkTarget::Kind::kRelative) {
+        const LocalLinkPaths paths = ResolveLocalLink(target.value, target.linkKind, *target.base);
+        // A file whose name holds the "#" is the file the link names.
+        if (paths.withoutQuery.text.empty() || LocalPathExists(paths.path)) return;
+        file = paths.withoutQuery.text;
+    } else {
+        return;
+    }
+    const auto anchors = scan.localAnchors.find(file);
+    if (anchors == scan.localAnchors.end() || anchors->second->Names(*fragment)) return;
+    AddLocalResult(file + L'#' + Widen(*fragment), kAnchorNotFoundState, location);
+}
+
 // Follows the links of every page on the walk, innermost page first. A
 // page pushed while a link is classified leaves the cursors where they are.
 void RunWalk(Walk& walk) {
     std::wstring location;
     std::string key;
+    const bool anchors = ChecksAnchors();
     while (!walk.pages.empty()) {
         PageCursor& page = walk.pages.back();
         if (page.next == page.links->Count()) {
@@ -177,14 +222,17 @@ void RunWalk(Walk& walk) {
         }
         const std::size_t link = page.next++;
         const std::string_view value = page.links->Value(link);
-        if (page.folder != kNoFolder && walk.repeats.Contains(RepeatKey(page.folder, value, key)))
-            continue;
+        // A fragment is checked wherever it is met: such a link is no repeat.
+        const bool checksFragment = anchors && value.find('#') != std::string_view::npos;
+        const bool memo = page.folder != kNoFolder && !checksFragment;
+        if (memo && walk.repeats.Contains(RepeatKey(page.folder, value, key))) continue;
         location.assign(page.path).push_back(L':');
         const std::string line = std::to_string(page.links->Line(link));
         location.append(line.begin(), line.end());
         const LocalLinkRepeat repeat =
             ClassifyLocalLink(value, location, page.base, page.documentBase);
-        if (page.folder != kNoFolder && repeat == LocalLinkRepeat::kAddsNoRow)
+        if (checksFragment) CheckLocalFragment(page, value, location);
+        if (memo && repeat == LocalLinkRepeat::kAddsNoRow)
             walk.repeats.Add(RepeatKey(page.folder, value, key));
     }
 }
@@ -276,6 +324,7 @@ void RunLocalScan() {
     }
     scan.scanRunning = false;
     scan.siteRoot = {};
+    scan.localAnchors.clear();
     mainWindow->SetStartButtonLook(StartButtonLook::kStart);
     ShowScanTotals();
 }

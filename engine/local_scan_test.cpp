@@ -131,6 +131,43 @@ TEST_F(LocalScan, AFolderIsEveryPageUnderItAndTheSiteRoot) {
                             Row{P("b/"), L"Can't open file", At("a/page.html", 3)}));
 }
 
+TEST_F(LocalScan, AnchorsAreCheckedOnThePagesTheyNameWhenAsked) {
+    m_site.Put("index.html",
+               "<html><h1 id=here>x</h1>\n" + Anchor("guide.html#install") +
+                   Anchor("guide.html#gone") + Anchor("#top") + Anchor("#here") +
+                   Anchor("#nowhere") + Anchor("guide.html#caf%C3%A9") + Anchor("icons.svg#ok") +
+                   Anchor("icons.svg#missing") + Anchor("doc.pdf#page=2") +
+                   Anchor("about/#team") + Anchor("about#x") + Anchor("gone.html#a") +
+                   Anchor("guide.html#gone"));
+    m_site.Put("guide.html", "<html><h2 id=\"install\">i</h2><a name=\"caf\xc3\xa9\"></a>");
+    m_site.Put("icons.svg", "<svg><symbol id=\"ok\"/></svg>");
+    m_site.Put("doc.pdf", "%PDF-1.4");
+    m_site.Put("about/index.html", "<html><p id=team>");
+    const std::vector<Row> withoutAnchors = {
+        Row{P("index.html"), L"OK", P("index.html")},
+        Row{P("guide.html"), L"OK", At("index.html", 2)},
+        Row{P("icons.svg"), L"OK", At("index.html", 8)},
+        Row{P("doc.pdf"), L"OK", At("index.html", 10)},
+        Row{P("about/"), L"OK", At("index.html", 11)},
+        Row{P("gone.html"), L"Can't open file", At("index.html", 13)}};
+    Scan("index.html");
+    EXPECT_EQ(Rows(), withoutAnchors);
+    m_window.Options().checkAnchors = 1;
+    Scan("index.html");
+    EXPECT_THAT(
+        Rows(),
+        ElementsAre(withoutAnchors[0], withoutAnchors[1],
+                    Row{P("guide.html#gone"), L"Anchor not found", At("index.html", 3)},
+                    Row{P("index.html#nowhere"), L"Anchor not found", At("index.html", 6)},
+                    withoutAnchors[2],
+                    Row{P("icons.svg#missing"), L"Anchor not found", At("index.html", 9)},
+                    withoutAnchors[3], withoutAnchors[4],
+                    Row{P("about#x"), L"Anchor not found", At("index.html", 12)},
+                    withoutAnchors[5],
+                    Row{P("guide.html#gone"), L"Anchor not found", At("index.html", 14)}));
+    EXPECT_EQ(m_window.StatusText(), L"Total links found: 11, errors: 6");
+}
+
 TEST_F(LocalScan, DepthFirstOrderEachFileOnceAtItsFirstLocation) {
     m_site.Put("a.html",
                Page(Anchor("b.html") + Anchor("c.html") + Anchor("a.html") + Anchor("d.html")));

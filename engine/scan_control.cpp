@@ -127,6 +127,7 @@ void StartScan() {
     window.SetStartButtonLook(StartButtonLook::kStop);
     scan.visitedUrls.Clear();
     scan.reportedLinks.Clear();
+    scan.localAnchors.clear();
     scan.linkCheckQueue.clear();
     window.DeleteAllRows();
     SetScanThreadAlive(true);

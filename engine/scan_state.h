@@ -14,11 +14,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 
 #include "engine/indexed_text_list.h"
 #include "engine/local_scan.h"
+#include "engine/page_anchors.h"
 #include "platform/semaphore.h"
 
 // The element of the link check queue: the URL to check and the location
@@ -52,6 +55,9 @@ struct ScanState {
     // "/"), set by the scan thread as the scan begins; empty outside one.
     std::wstring chosenSiteRoot;
     LocalPath siteRoot;
+    // The anchors of the local pages read so far, under each text that
+    // names them; scan thread only, while anchors are checked.
+    std::unordered_map<std::wstring, std::shared_ptr<const AnchorSet>> localAnchors;
 
     // True from Start until the scan thread has finished its last step; a
     // second scan may begin only after that.
