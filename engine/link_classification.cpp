@@ -10,11 +10,13 @@
 #include "engine/link_value.h"
 #include "engine/local_scan.h"
 #include "engine/main_window_record.h"
+#include "engine/page_anchors.h"
 #include "engine/results_table.h"
 #include "engine/scan_control.h"
 #include "engine/scan_state.h"
 #include "engine/text_limits.h"
 #include "engine/url_functions.h"
+#include "engine/web_anchors.h"
 #include "engine/web_checks.h"
 #include "engine/web_crawl.h"
 #include "platform/text_codec.h"
@@ -215,17 +217,19 @@ LocalLinkPaths ResolveLocalLink(std::string_view value, LinkKind kind, const Loc
 namespace {
 
 // An absolute web link of a web page: queued inside the page's folder,
-// checked by its status elsewhere.
-void ClassifyAbsoluteWebLink(std::string_view value, const std::string& location,
+// checked by its status elsewhere. True when it is queued, as a page of the
+// site.
+bool ClassifyAbsoluteWebLink(std::string_view value, const std::string& location,
                              const std::string& base) {
     const std::string url = NormaliseWebAddress(value);
     // Too long to be requested: neither queued nor checked.
-    if (url.size() > kMaxAddressLength) return;
+    if (url.size() > kMaxAddressLength) return false;
     if (url.starts_with(base)) {
         EnqueueLink(url, location);
-    } else {
-        CurrentWebChecks().CheckExternal(url, location);
+        return true;
     }
+    CurrentWebChecks().CheckExternal(url, location);
+    return false;
 }
 
 // The kind of a cleaned value, or nothing for a value that leads nowhere.
@@ -309,10 +313,24 @@ void ClassifyWebLink(std::string_view rawValue, const std::string& location,
                      const WebLinkBase& base) {
     std::string value = CleanLinkValue(rawValue);
     if (IsProtocolRelative(value)) value.insert(0, SchemeOfAddress(base.page));
+    // With anchors checked, the fragment a link's page must have ("" for none).
+    const std::size_t hash =
+        mainWindow->Options().checkAnchors != 0 ? value.find('#') : std::string::npos;
+    const bool hasFragment = hash != std::string::npos;
+    const std::string fragment = hasFragment ? value.substr(hash + 1) : std::string();
+    // "#part" is a place on the page itself (without a base naming another).
+    if (value.starts_with('#')) {
+        if (hasFragment && base.documentBase.empty()) {
+            TheWebAnchors().Check(NormaliseWebAddress(base.page), fragment, location);
+        }
+        return;
+    }
     const std::optional<LinkKind> kind = KindToFollow(value, PageVariant::kWeb);
     if (!kind) return;
     if (*kind == LinkKind::kAbsoluteWeb) {
-        ClassifyAbsoluteWebLink(value, location, base.folder);
+        const bool crawled = ClassifyAbsoluteWebLink(value, location, base.folder);
+        if (crawled && hasFragment)
+            TheWebAnchors().Check(NormaliseWebAddress(value), fragment, location);
         return;
     }
     const std::string url =
@@ -327,6 +345,7 @@ void ClassifyWebLink(std::string_view rawValue, const std::string& location,
         return;
     }
     EnqueueLink(url, location);
+    if (hasFragment) TheWebAnchors().Check(url, fragment, location);
 }
 
 void ClassifyLocalLink(std::string_view value, const std::wstring& location,

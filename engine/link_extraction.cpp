@@ -10,6 +10,8 @@
 #include "engine/html_tokenizer.h"
 #include "engine/link_classification.h"
 #include "engine/main_window_record.h"
+#include "engine/page_anchors.h"
+#include "engine/web_anchors.h"
 
 namespace {
 
@@ -275,8 +277,16 @@ std::string WebLinkLocation(const std::string& pageUrl, int line) {
     return location.append(std::to_string(line));
 }
 
-void ScanWebPageLinks(std::string_view text, const std::string& base, const std::string& pageUrl) {
-    const PageReading reading = ScanPageLinks(text);
+void ScanWebPageLinks(std::string_view text, const std::string& base, const std::string& pageUrl,
+                      PageAnchorUse anchors, PageLinkUse links) {
+    const LinkGroups groups =
+        links == PageLinkUse::kFollowed ? AllowedLinkGroups(mainWindow->Options()) : 0;
+    const PageReading reading = ReadPageLinks(
+        text, groups,
+        anchors == PageAnchorUse::kKept ? PageAnchors::kCollected : PageAnchors::kSkipped);
+    if (anchors == PageAnchorUse::kKept) {
+        TheWebAnchors().PageRead(pageUrl, std::make_shared<const AnchorSet>(reading.anchors));
+    }
     WebLinkBase linkBase{pageUrl, base, {}};
     if (reading.baseHref) linkBase.documentBase = WebDocumentBase(*reading.baseHref, base);
     for (const FoundLink& link : reading.links)

@@ -120,4 +120,10 @@ enum class PageAnchors { kSkipped, kCollected };
 
 // Reads a fetched page and hands each link to ClassifyWebLink with
 // "pageUrl:line", resolved against the page's folder or its <base href>.
-void ScanWebPageLinks(std::string_view text, const std::string& base, const std::string& pageUrl);
+// With anchors kept, the page's anchors are kept first for the fragments
+// that name it; with links skipped, only they are read.
+enum class PageAnchorUse { kNotKept, kKept };
+enum class PageLinkUse { kFollowed, kSkipped };
+void ScanWebPageLinks(std::string_view text, const std::string& base, const std::string& pageUrl,
+                      PageAnchorUse anchors = PageAnchorUse::kNotKept,
+                      PageLinkUse links = PageLinkUse::kFollowed);

@@ -10,6 +10,7 @@
 #include "engine/scan_seams.h"
 #include "engine/text_limits.h"
 #include "engine/url_functions.h"
+#include "engine/web_anchors.h"
 #include "engine/web_checks.h"
 #include "platform/sleep.h"
 #include "platform/text_codec.h"
@@ -128,6 +129,7 @@ void StartScan() {
     scan.visitedUrls.Clear();
     scan.reportedLinks.Clear();
     scan.localAnchors.clear();
+    TheWebAnchors().Clear();
     scan.linkCheckQueue.clear();
     window.DeleteAllRows();
     SetScanThreadAlive(true);

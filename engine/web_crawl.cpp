@@ -124,9 +124,19 @@ void ReportPageCheck(const std::string& address, const std::string& location,
         AddWebResult(address, *error, location);
         return;
     }
-    AddWebResult(address, PageStateText(response.firstBlock), location);
-    if (mainWindow->Options().scanPageOnly && address != TheScanState().startAddress) return;
-    ScanWebPageLinks(response.body, GetUrlFolder(address), address);
+    const std::string state = PageStateText(response.firstBlock);
+    AddWebResult(address, state, location);
+    // Only a page that is there has the anchors its fragments name: a
+    // redirect's or an error's own text has others.
+    const int status = LeadingDecimal(state);
+    const bool keepsAnchors =
+        mainWindow->Options().checkAnchors != 0 && status >= 200 && status <= 299;
+    const bool followsLinks =
+        !mainWindow->Options().scanPageOnly || address == TheScanState().startAddress;
+    if (!followsLinks && !keepsAnchors) return;
+    ScanWebPageLinks(response.body, GetUrlFolder(address), address,
+                     keepsAnchors ? PageAnchorUse::kKept : PageAnchorUse::kNotKept,
+                     followsLinks ? PageLinkUse::kFollowed : PageLinkUse::kSkipped);
 }
 
 void ReportExternalCheck(const std::string& address, const std::string& location,

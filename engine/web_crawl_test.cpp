@@ -157,6 +157,32 @@ TEST_P(WebCrawl, RootQueryAndSchemeRelativeLinksNameWhatABrowserFetches) {
                             Row{U("/dir/in.html"), L"200 OK", start + L":4"}));
 }
 
+TEST_P(WebCrawl, AnchorsAreCheckedOnThePagesOfTheSiteOnceRead) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    m_window.Options().checkAnchors = 1;
+    m_server.SetResponse(
+        "/", HtmlPage("200 OK",
+                      "<p id=here> " + Anchor("guide.html#install") + Anchor("guide.html#gone") +
+                          Anchor("#top") + Anchor("#nowhere") + Anchor("moved.html#x") +
+                          Anchor("gone.html#x") + Anchor(m_server.Url("/guide.html#install"))));
+    m_server.SetResponse("/guide.html", HtmlPage("200 OK", "<h2 id=install> " + Anchor("/#here") +
+                                                               Anchor("/#lost")));
+    m_server.SetResponse("/moved.html",
+                         Reply("HTTP/1.1 301 Moved Permanently\r\nLocation: /guide.html\r\n"
+                               "Content-Type: text/html\r\n\r\n<p id=y>"));
+    m_server.SetResponse("/gone.html", HtmlPage("404 Not Found", "<p id=z>"));
+    ScanAndWait(U("/"));
+    EXPECT_THAT(Rows(),
+                UnorderedElementsAre(
+                    Row{U("/"), L"200 OK", U("/")}, Row{U("/guide.html"), L"200 OK", At("/", 1)},
+                    Row{U("/guide.html#gone"), L"Anchor not found", At("/", 2)},
+                    Row{U("/#nowhere"), L"Anchor not found", At("/", 4)},
+                    Row{U("/moved.html"), L"301 Moved Permanently =>  /guide.html", At("/", 5)},
+                    Row{U("/gone.html"), L"404 Not Found", At("/", 6)},
+                    Row{U("/#lost"), L"Anchor not found", At("/guide.html", 2)}));
+    EXPECT_EQ(m_window.StatusText(), L"Total links found: 7, errors: 4");
+}
+
 TEST_P(WebCrawl, ErrorAndRedirectPagesStillYieldTheirLinks) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_server.SetResponse("/", HtmlPage("200 OK", " " + Anchor("gone.html") + Anchor("moved.html") +
