@@ -16,6 +16,10 @@ _skarnel_cli() {
             _filedir
             return
             ;;
+        --root)
+            _filedir -d
+            return
+            ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '$(_skarnel_cli_options "$1")' -- "$cur"))
