@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -538,6 +539,95 @@ TEST(SkarnelCli, RealManualReportsOnlyItsBrokenLinkOnDiskAndOverNginx) {
         ExpectEachFileRequestedOnce(
             {requests.begin() + static_cast<std::ptrdiff_t>(requestsBefore), requests.end()},
             local.files);
+    }
+}
+
+// A site as a generator writes it (Jekyll's minima starter, with pages of
+// its own: folder links, root-relative links, anchors, and an orphan page
+// that only a scan of the folder reaches), checked as CI checks it: from
+// its start page by an absolute and a relative path, as a folder, and
+// served by nginx in both checking modes. Each way gives the errors
+// planted in it and nothing else, and reaches every page.
+struct SiteScan {
+    std::set<std::string> errors;
+    std::set<std::string> pages;
+};
+
+SiteScan ReadSiteScan(const ProgramRun& run, const std::string& site) {
+    SiteScan scan;
+    for (const std::string& line : Lines(run.output)) {
+        const std::size_t linkEnd = line.find('\t');
+        if (linkEnd == std::string::npos || !line.starts_with(site)) continue;
+        const std::string link = line.substr(site.size(), linkEnd - site.size());
+        const std::size_t stateEnd = line.find('\t', linkEnd + 1);
+        std::string state = line.substr(linkEnd + 1, stateEnd - linkEnd - 1);
+        if (line.ends_with("\terror")) {
+            // A missing file on disk is a missing page over HTTP.
+            if (state == "404 Not Found") state = "Can't open file";
+            scan.errors.insert(link + "\t" + state);
+        } else if (link.empty() || link.ends_with('/')) {
+            scan.pages.insert(link + "index.html");
+        } else if (link.ends_with(".html")) {
+            scan.pages.insert(link);
+        }
+    }
+    return scan;
+}
+
+TEST(SkarnelCli, GeneratedSiteGivesItsPlantedErrorsByEveryPathAndOverNginx) {
+    const std::filesystem::path site = SKARNEL_GENERATED_SITE;
+    const std::set<std::string> planted = {
+        "manual/old.html\tCan't open file",
+        "guide/install.html#no-such-heading\tAnchor not found",
+        "guide/configure.html#missing-section\tAnchor not found",
+    };
+    std::set<std::string> linkedPages;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(site)) {
+        const std::string page = entry.path().lexically_relative(site).string();
+        if (page.ends_with(".html") && page != "404.html" && page != "orphan/index.html")
+            linkedPages.insert(page);
+    }
+    CliProgram program;
+    const std::vector<std::string> options = {"--all-tags", "--anchors"};
+    const auto scan = [&](const std::string& path, const std::string& site) {
+        std::vector<std::string> arguments = options;
+        arguments.push_back(path);
+        const ProgramRun run = program.Run(arguments);
+        EXPECT_EQ(run.status, 1) << run.error;
+        return ReadSiteScan(run, site);
+    };
+    const std::string absolute = site.string() + "/";
+    const SiteScan fromStart = scan(absolute + "index.html", absolute);
+    EXPECT_EQ(fromStart.errors, planted);
+    EXPECT_EQ(fromStart.pages, linkedPages);
+    program.RunIn(site.parent_path().string());
+    const SiteScan relative = scan("jekyll_minima/index.html", "jekyll_minima/");
+    EXPECT_EQ(relative.errors, planted);
+    EXPECT_EQ(relative.pages, linkedPages);
+    program.RunIn({});
+    // The folder reaches the orphan and its broken link, and the rest.
+    const SiteScan folder = scan(absolute, absolute);
+    std::set<std::string> withOrphan = planted;
+    withOrphan.insert("retired.html\tCan't open file");
+    EXPECT_EQ(folder.errors, withOrphan);
+    std::set<std::string> allPages = linkedPages;
+    allPages.insert({"404.html", "orphan/index.html"});
+    EXPECT_EQ(folder.pages, allPages);
+    // Without anchors, only the missing pages.
+    const ProgramRun noAnchors = program.Run({"--all-tags", "--no-anchors", absolute});
+    EXPECT_EQ(ReadSiteScan(noAnchors, absolute).errors,
+              (std::set<std::string>{"manual/old.html\tCan't open file",
+                                     "retired.html\tCan't open file"}));
+
+    NginxServer nginx(LoopbackAddressForTest(), site.string(), NginxConnections::kKeepAlive);
+    SKIP_WITHOUT_PORT_80(nginx);
+    ASSERT_TRUE(nginx.IsListening()) << nginx.Failure();
+    for (const char* mode : {"--no-fast", "--fast"}) {
+        SCOPED_TRACE(mode);
+        const ProgramRun crawl = program.Run({"--all-tags", "--anchors", mode, nginx.Url("/")});
+        const SiteScan served = ReadSiteScan(crawl, nginx.Url("/"));
+        EXPECT_EQ(served.errors, planted);
+        EXPECT_EQ(served.pages, linkedPages);
     }
 }
 

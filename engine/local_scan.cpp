@@ -31,10 +31,12 @@ constexpr wchar_t kOkState[] = L"OK";
 constexpr wchar_t kEmptyFileState[] = L"Empty file";
 constexpr wchar_t kCantOpenState[] = L"Can't open file";
 
-// A page whose links are being followed: its name, its folder, its
-// <base href> and its links.
+// A page whose links are being followed: its name (the file, as its links'
+// locations give it, and the text of its row: a folder's for an index
+// page), its folder, its <base href> and its links.
 struct PageCursor {
     std::wstring path;
+    std::wstring rowText;
     LocalPath base;
     LocalDocumentBase documentBase;
     std::shared_ptr<const PageLinks> links;
@@ -132,8 +134,8 @@ void ReportAndFollow(const std::wstring& rowText, const std::wstring& pagePath, 
         documentBase = ResolveLocalDocumentBase(*read.baseHref, folder, TheScanState().siteRoot);
     }
     const std::uint32_t number = FolderNumber(walk, folder, read.baseHref.has_value());
-    walk.pages.push_back(
-        {pagePath, std::move(folder), std::move(documentBase), std::move(read.links), 0, number});
+    walk.pages.push_back({pagePath, rowText, std::move(folder), std::move(documentBase),
+                          std::move(read.links), 0, number});
 }
 
 // A link to a folder that holds an index page: one row for the folder,
@@ -193,8 +195,9 @@ void CheckLocalFragment(const PageCursor& page, std::string_view value,
     const std::optional<std::string_view> fragment = FragmentOf(target.value);
     if (!fragment) return;
     std::wstring file;
+    // A page's own anchors are named as its row names it, as a link to it would.
     if (target.kind == LocalLinkTarget::Kind::kThisPage) {
-        file = page.path;
+        file = page.rowText;
     } else if (target.kind == LocalLinkTarget::Kind::kRelative) {
         const LocalLinkPaths paths = ResolveLocalLink(target.value, target.linkKind, *target.base);
         // A file whose name holds the "#" is the file the link names.
