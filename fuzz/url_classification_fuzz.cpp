@@ -149,7 +149,8 @@ LinkKind PlainKind(std::string_view value, HttpsLinks https) {
     for (std::string_view ignored : {"https:", "mailto:", "javascript:"}) {
         if (value.starts_with(ignored)) return LinkKind::kIgnored;
     }
-    if (value == "/" || value.starts_with('#')) return LinkKind::kIgnored;
+    // "/" is the site root's page, root-relative like any other.
+    if (value.starts_with('#')) return LinkKind::kIgnored;
     return value.starts_with('/') ? LinkKind::kRootRelative : LinkKind::kRelative;
 }
 
