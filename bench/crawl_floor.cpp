@@ -13,7 +13,7 @@
 #include <queue>
 #include <unordered_set>
 
-#include "engine/http_client.h"
+#include "engine/http_exchange.h"
 #include "engine/scan_control.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "engine/http_client.h"
+#include "engine/http_exchange.h"
 #include "platform/tls.h"
 #include "testing/nginx_server.h"
 #include "testing/test_certificates.h"
@@ -81,8 +81,8 @@ void BM_PageFetch(benchmark::State& state) {
             state.SkipWithError(("no page: " + result.failure).c_str());
             return;
         }
-        const std::string body = ReadTextBody(result.firstBlock, *result.socket);
-        result.socket->Close();
+        const std::string body = ReadTextBody(result.firstBlock, *result.connection);
+        result.connection->Close();
         if (body.size() < kPageBytes) {
             state.SkipWithError("the page came back short");
             return;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/http_client.h"
+#include "engine/http_exchange.h"
 #include "engine/indexed_text_list.h"
 #include "engine/link_classification.h"
 #include "engine/url_functions.h"
@@ -111,14 +111,14 @@ BENCHMARK(BM_Lookup<char>)->Name("BM_VisitedUrlLookup")->Arg(1000)->Arg(10000)->
 BENCHMARK(BM_Lookup<wchar_t>)->Name("BM_ReportedLinkLookup")->Arg(1000)->Arg(10000)->Arg(100000);
 
 // Serves a fixed response from memory, as large as each read asks for.
-class MemorySocket : public CClientSocket {
+class MemorySocket final : public ResponseSource {
 public:
     explicit MemorySocket(std::string_view data) : m_data(data) {}
-    std::size_t Receive(char* buffer, std::size_t size, int) override {
-        const std::size_t count = std::min(size, m_data.size() - m_read);
-        std::memcpy(buffer, m_data.data() + m_read, count);
-        m_read += count;
-        return count;
+    ReadStatus Read(char* buffer, std::size_t size, int, std::size_t* count) override {
+        *count = std::min(size, m_data.size() - m_read);
+        std::memcpy(buffer, m_data.data() + m_read, *count);
+        m_read += *count;
+        return *count == 0 ? ReadStatus::kEnded : ReadStatus::kData;
     }
 
 private:

@@ -2,7 +2,7 @@
 // editor's command line and the run of the editor.
 #include "engine/edit_file.h"
 
-#include "engine/http_client.h"
+#include "engine/http_exchange.h"
 #include "engine/results_table.h"
 #include "engine/text_limits.h"
 #include "engine/url_functions.h"
@@ -130,8 +130,8 @@ bool DownloadForEditing(const std::wstring& pageAddress, OutputFile& file,
         case FetchOutcome::kFirstBlock:
             break;
     }
-    const std::string body = ReadTextBody(result.firstBlock, *result.socket);
-    result.socket->Close();
+    const std::string body = ReadTextBody(result.firstBlock, *result.connection);
+    result.connection->Close();
     // The bytes as they arrived: the scan counted the lines by their line
     // feeds, so a page with CR LF line ends keeps them, and its line numbers.
     // A write that fails leaves a shorter copy; the editor shows what is there.

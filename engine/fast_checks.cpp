@@ -28,7 +28,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "engine/kept_alive_exchange.h"
+#include "engine/http_exchange.h"
 #include "engine/main_window_record.h"
 #include "engine/results_table.h"
 #include "engine/scan_control.h"
@@ -90,7 +90,7 @@ public:
 struct Server {
     std::deque<Check> waiting;
     int busy = 0;
-    std::vector<std::unique_ptr<KeptConnection>> idle;
+    std::vector<std::unique_ptr<HttpConnection>> idle;
     bool listedReady = false;
 };
 
@@ -99,33 +99,8 @@ struct Server {
 struct Assignment {
     Server* server = nullptr;
     Check check;
-    std::unique_ptr<KeptConnection> connection;
+    std::unique_ptr<HttpConnection> connection;
 };
-
-// Opens the connection if needed and runs the exchange; a kept connection
-// that the server closed before answering is replaced once by a new one.
-CheckResponse Exchange(KeptConnection& connection, const WebRequestTarget& target, ResponseUse use,
-                       HostLookups& lookups, bool* reusable) {
-    const std::atomic<bool>& running = TheScanState().scanRunning;
-    *reusable = false;
-    for (bool firstTry = true;; firstTry = false) {
-        const bool kept = connection.IsOpen();
-        if (!kept) {
-            std::string failure;
-            const FetchOutcome opened =
-                connection.Open(target, lookups, kPageFirstTimeoutMs, running, &failure);
-            if (opened != FetchOutcome::kFirstBlock) return {opened, std::move(failure), {}, {}};
-        }
-        KeptAliveResponse response = ExchangeOverKeptConnection(connection, target, use);
-        if (kept && firstTry && response.closedUnanswered && running) {
-            connection.Close();
-            continue;
-        }
-        *reusable = response.reusable;
-        return {response.outcome, std::move(response.failure), std::move(response.firstBlock),
-                std::move(response.body)};
-    }
-}
 
 class FastChecks final : public WebChecks {
 public:
@@ -231,7 +206,7 @@ private:
                 assignment.connection = std::move(server->idle.back());
                 server->idle.pop_back();
             } else {
-                assignment.connection = std::make_unique<KeptConnection>();
+                assignment.connection = std::make_unique<HttpConnection>();
             }
             m_inUse.insert(assignment.connection.get());
             ListIfReadyLocked(*server);
@@ -278,15 +253,14 @@ private:
 
     // One check and its row; true when its connection may be kept. Nothing
     // escapes: an exception in a worker would end the program.
-    static bool CarryOut(const Check& check, KeptConnection& connection, HostLookups& lookups) {
+    static bool CarryOut(const Check& check, HttpConnection& connection, HostLookups& lookups) {
         ScanState& scan = TheScanState();
         if (!scan.scanRunning) return false;
         try {
             ShowStatusNowAndThen(check.url);
             const WebRequestTarget target = RequestTargetOf(check.url, CurrentHttpsLinks());
-            bool reusable = false;
-            const CheckResponse response =
-                Exchange(connection, target, check.use, lookups, &reusable);
+            const WebResponse response = Exchange(ReadingStyle::kExact, connection, target,
+                                                  check.use, &lookups, scan.scanRunning);
             // An exchange that Stop cut short leaves no row.
             if (!scan.scanRunning && response.outcome != FetchOutcome::kFirstBlock) return false;
             if (check.use == ResponseUse::kPage) {
@@ -294,7 +268,7 @@ private:
             } else {
                 ReportExternalCheck(check.url, check.location, response);
             }
-            return reusable;
+            return response.reusable;
         } catch (const std::exception& error) {
             try {
                 AddWebResult(check.url, std::string("Check failed: ") + error.what(),
@@ -315,7 +289,7 @@ private:
     // After Stop: nothing more starts, and what runs stops waiting.
     void DropEverythingLocked() {
         DropWaitingLocked();
-        for (const KeptConnection* connection : m_inUse) ShutdownKeptConnection(*connection);
+        for (HttpConnection* connection : m_inUse) connection->Shutdown();
     }
 
     // Workers finish the checks they hold, take no more, and end; only then
@@ -341,7 +315,7 @@ private:
     std::condition_variable m_progress;
     std::unordered_map<std::string, Server> m_servers;
     std::deque<Server*> m_ready;
-    std::unordered_set<const KeptConnection*> m_inUse;
+    std::unordered_set<HttpConnection*> m_inUse;
     std::size_t m_waiting = 0;
     std::size_t m_running = 0;
     std::vector<std::thread> m_workers;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/scan_control.h"
@@ -159,6 +160,31 @@ TEST_F(FastChecking, ASlowServerHoldsOnlyItsOwnConnectionsAndStopEndsTheScanAtOn
     // The checks Stop cut short left no rows.
     EXPECT_EQ(m_window.Rows().size(), kPages + 1u);
     EXPECT_EQ(slow.Requests().size(), 2u);
+}
+
+// Stop while every connection to a server that never answers waits in its
+// TLS handshake: the handshakes end at once and leave no rows.
+TEST_F(FastChecking, StopEndsTlsHandshakesInFlightAtOnce) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    ScriptedHttpServer silent(LoopbackAddressForTest(1));
+    ASSERT_TRUE(silent.IsListening()) << silent.Failure();
+    silent.SetDefaultResponse(NeverAnswer());
+    std::string links;
+    for (int i = 0; i < 12; ++i) {
+        links += Anchor("https://" + silent.Address() + ":80/s" + std::to_string(i) + ".html");
+    }
+    m_server.SetResponse("/", KeptAlivePage("200 OK", " " + links));
+    m_window.Options().checkHttpsLinks = 1;
+    m_window.Options().connectionsPerHost = 4;
+    Start(U("/"));
+    const auto deadline = std::chrono::steady_clock::now() + seconds(5);
+    while (silent.ConnectionsAccepted() < 4 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    ASSERT_EQ(silent.ConnectionsAccepted(), 4u);
+    StopScan();
+    EXPECT_TRUE(WaitForScanThreadEnd(seconds(1))) << "Stop did not end the handshakes";
+    EXPECT_EQ(m_window.Rows().size(), 1u);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "engine/edit_file.h"
-#include "engine/http_client.h"
+#include "engine/http_exchange.h"
 #include "engine/scan_control.h"
 #include "engine/web_crawl.h"
 #include "platform/command_line.h"
@@ -233,7 +233,7 @@ TEST(HttpsExchange, NamedHostGetsSniItsPortAndAResumedSession) {
         const FirstBlockResult result = FetchFirstBlock(url, 1000, 5000, HttpsLinks::kChecked);
         ASSERT_EQ(result.outcome, FetchOutcome::kFirstBlock) << result.failure;
         EXPECT_EQ(result.firstBlock, response.substr(0, 44));
-        EXPECT_EQ(ReadTextBody(result.firstBlock, *result.socket), "hello");
+        EXPECT_EQ(ReadTextBody(result.firstBlock, *result.connection), "hello");
     }
     // An address is checked as an address and not sent for SNI.
     const FirstBlockResult byAddress =

@@ -4,8 +4,7 @@
 
 #include <optional>
 
-#include "engine/http_client.h"
-#include "engine/kept_alive_exchange.h"
+#include "engine/http_exchange.h"
 #include "engine/link_extraction.h"
 #include "engine/main_window_record.h"
 #include "engine/results_table.h"
@@ -36,7 +35,7 @@ std::string_view RedirectTarget(std::string_view firstBlock) {
 }
 
 // The state of a failed exchange; nothing when a first block arrived.
-std::optional<std::string> FailedExchangeState(const CheckResponse& result) {
+std::optional<std::string> FailedExchangeState(const WebResponse& result) {
     switch (result.outcome) {
         case FetchOutcome::kNoSocket:
             return kNoSocketState;
@@ -69,21 +68,17 @@ std::string ResponseStatusText(std::string_view firstBlock) {
 HttpsLinks CurrentHttpsLinks() { return HttpsLinksOf(mainWindow->Options()); }
 
 // A classic exchange: one connection for this request alone, closed at its end.
-CheckResponse ClassicExchange(const std::string& address, ResponseUse use) {
-    const bool page = use == ResponseUse::kPage;
-    FirstBlockResult result =
-        FetchFirstBlock(address, page ? kPageFirstRead : kExternalFirstRead,
-                        page ? kPageFirstTimeoutMs : kExternalFirstTimeoutMs, CurrentHttpsLinks());
-    CheckResponse response{
-        result.outcome, std::move(result.failure), std::move(result.firstBlock), {}};
-    if (result.outcome != FetchOutcome::kFirstBlock) return response;
-    if (page) response.body = ReadTextBody(response.firstBlock, *result.socket);
-    result.socket->Close();
-    return response;
+WebResponse ClassicExchange(const std::string& address, ResponseUse use) {
+    // The address is a C string to the request: nothing after a zero byte.
+    const WebRequestTarget target = RequestTargetOf(
+        std::string_view(address).substr(0, address.find('\0')), CurrentHttpsLinks());
+    HttpConnection connection;
+    return Exchange(ReadingStyle::kClassic, connection, target, use, nullptr,
+                    TheScanState().scanRunning);
 }
 
 // The state of an external link's row.
-std::string ExternalState(const CheckResponse& response) {
+std::string ExternalState(const WebResponse& response) {
     if (std::optional<std::string> error = FailedExchangeState(response)) return *std::move(error);
     return CutState(ResponseStatusText(response.firstBlock));
 }
@@ -119,7 +114,7 @@ void FetchPage(const std::string& address, const std::string& location) {
 }
 
 void ReportPageCheck(const std::string& address, const std::string& location,
-                     const CheckResponse& response) {
+                     const WebResponse& response) {
     if (const std::optional<std::string> error = FailedExchangeState(response)) {
         AddWebResult(address, *error, location);
         return;
@@ -140,7 +135,7 @@ void ReportPageCheck(const std::string& address, const std::string& location,
 }
 
 void ReportExternalCheck(const std::string& address, const std::string& location,
-                         const CheckResponse& response) {
+                         const WebResponse& response) {
     AddWebResult(address, ExternalState(response), location);
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/http_client.h"
+#include "engine/http_exchange.h"
 
 // A state text is held in 256 bytes: 255 characters at most.
 inline constexpr std::size_t kMaxStateLength = 255;
@@ -19,25 +19,15 @@ inline constexpr char kNoResponseState[] = "Connection error. No response from s
 inline constexpr char kTlsAnswerToPlainRequestState[] =
     "TLS error: the server answered in TLS, not plain HTTP";
 
-// What one check of an address brought back, however it was fetched: a
-// failed exchange (with kNoSecureChannel, why in failure), or the first
-// block and, for a text page, the body.
-struct CheckResponse {
-    FetchOutcome outcome = FetchOutcome::kNoResponse;
-    std::string failure;
-    std::string firstBlock;
-    std::string body;
-};
-
 void FetchPage(const std::string& address, const std::string& location);
 
 // A checked page's row, then (unless only the start page is scanned) its
 // links handed to the classification. Any thread; the scan's own locks.
 void ReportPageCheck(const std::string& address, const std::string& location,
-                     const CheckResponse& response);
+                     const WebResponse& response);
 // A checked external link's row: its status text, or its failure.
 void ReportExternalCheck(const std::string& address, const std::string& location,
-                         const CheckResponse& response);
+                         const WebResponse& response);
 
 // The status message of a check: "Checking %s..." with the address.
 void ShowCheckingStatus(const std::string& address);

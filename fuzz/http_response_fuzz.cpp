@@ -1,7 +1,11 @@
-// The response side of the HTTP client over any bytes, fed through a socket
-// whose reads the fuzzer splits. The status text is the first line from its
-// tenth byte; a text body is the same however the bytes arrive, equals a
-// plain decode of the whole response, and a size bound only cuts it short.
+// Both readings of a response over any bytes, fed through a source whose
+// reads the fuzzer splits. The status text is the first line from its tenth
+// byte. In the classic reading a text body is the same however the bytes
+// arrive, equals a plain decode of the whole response, and a size bound
+// only cuts it short. In the exact reading the body and whether the
+// connection may be kept do not depend on the splits either; a kept
+// connection means the response's bytes were taken to their last one, and
+// its body is the plain decode.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/http_client.h"
+#include "engine/http_exchange.h"
+#include "engine/http_framing.h"
 #include "engine/web_crawl.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_input.h"
@@ -17,23 +22,27 @@
 
 namespace {
 
-// Plays the bytes after the first block in reads of the lengths a seed
-// gives; never connects anywhere.
-class SplitSocket : public CClientSocket {
+// Plays bytes in reads of the lengths a seed gives, then waits in vain (the
+// classic reading never sees its server close, the exact one's connection
+// stays open); never connects anywhere.
+class SplitSocket final : public ResponseSource {
 public:
-    SplitSocket(std::string_view rest, std::uint32_t seed) : m_rest(rest), m_state(seed | 1) {}
+    SplitSocket(std::string_view rest, std::uint32_t seed, ReadingStyle style)
+        : m_rest(rest), m_state(seed | 1), m_style(style) {}
 
-    std::size_t Receive(char* buffer, std::size_t size, int timeoutMs) override {
-        FUZZ_CHECK(size >= 1 && size <= kBodyReadSize);
-        FUZZ_CHECK(timeoutMs > 0 && timeoutMs <= kBodyReadTimeoutMs);
+    ReadStatus Read(char* buffer, std::size_t size, int timeoutMs, std::size_t* count) override {
+        const bool classic = m_style == ReadingStyle::kClassic;
+        FUZZ_CHECK(size >= 1 && (!classic || size <= kBodyReadSize));
+        FUZZ_CHECK(timeoutMs > 0 && timeoutMs <= (classic ? kBodyReadTimeoutMs : 10000));
         ++m_reads;
-        const std::size_t count = std::min({size, m_rest.size(), NextSplit()});
-        std::memcpy(buffer, m_rest.data(), count);
-        m_rest.remove_prefix(count);
-        return count;
+        *count = std::min({size, m_rest.size(), NextSplit()});
+        std::memcpy(buffer, m_rest.data(), *count);
+        m_rest.remove_prefix(*count);
+        return *count == 0 ? ReadStatus::kTimedOut : ReadStatus::kData;
     }
 
     [[nodiscard]] std::size_t Reads() const { return m_reads; }
+    [[nodiscard]] bool AllRead() const { return m_rest.empty(); }
 
 private:
     // Mostly short reads, now and then a whole one.
@@ -46,17 +55,55 @@ private:
 
     std::string_view m_rest;
     std::uint32_t m_state;
+    ReadingStyle m_style;
     std::size_t m_reads = 0;
 };
 
 std::string BodyOf(std::string_view firstBlock, std::string_view rest, std::uint32_t seed,
                    std::size_t maxBytes, std::size_t* reads = nullptr) {
-    SplitSocket socket(rest, seed);
+    SplitSocket socket(rest, seed, ReadingStyle::kClassic);
     BodyLimits limits;
     limits.maxBytes = maxBytes;
     std::string body = ReadTextBody(firstBlock, socket, limits);
     if (reads != nullptr) *reads = socket.Reads();
     return body;
+}
+
+// The exact reading of a whole response; *allRead tells whether every byte
+// was taken.
+ExactResponse ExactlyRead(std::string_view response, std::uint32_t seed, std::size_t maxBytes,
+                          bool* allRead = nullptr) {
+    SplitSocket socket(response, seed, ReadingStyle::kExact);
+    BodyLimits limits;
+    limits.maxBytes = maxBytes;
+    ExactResponse read = ReadExactResponse(socket, ResponseUse::kPage, limits);
+    if (allRead != nullptr) *allRead = socket.AllRead();
+    return read;
+}
+
+void CheckExactReading(std::string_view response, std::uint32_t seed, std::uint32_t otherSeed,
+                       std::size_t maxBytes) {
+    bool allRead = false;
+    const ExactResponse read = ExactlyRead(response, seed, maxBytes, &allRead);
+    const ExactResponse again = ExactlyRead(response, otherSeed, maxBytes);
+    FUZZ_CHECK(read.body == again.body && read.reusable == again.reusable &&
+               read.firstBlock == again.firstBlock);
+    FUZZ_CHECK(read.answered == !response.empty());
+    FUZZ_CHECK(response.starts_with(read.firstBlock) && read.firstBlock.size() <= kPageFirstRead);
+    if (!read.reusable) return;
+    // Kept: every byte was this response's, and one more would not be.
+    FUZZ_CHECK(allRead);
+    std::string longer(response);
+    longer += 'H';
+    FUZZ_CHECK(!ExactlyRead(longer, seed, maxBytes).reusable);
+    const std::string_view head = response.substr(0, response.find("\r\n\r\n") + 4);
+    if (!Has(read.firstBlock, "ype: text")) {
+        FUZZ_CHECK(read.body.empty());
+    } else if (FramingOf(head).chunked) {
+        FUZZ_CHECK(read.body == PlainChunkedDecode(response));
+    } else {
+        FUZZ_CHECK(read.body == response.substr(head.size()));
+    }
 }
 
 }  // namespace
@@ -89,6 +136,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string_view text = firstBlock.substr(0, firstBlock.find('\0'));
         FUZZ_CHECK(text.find(state.substr(shown.size() + 4)) != std::string_view::npos);
     }
+
+    CheckExactReading(response, seed, otherSeed, maxBytes);
 
     std::size_t reads = 0;
     const std::string body = BodyOf(firstBlock, rest, seed, SIZE_MAX, &reads);

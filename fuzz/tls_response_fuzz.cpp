@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/http_client.h"
+#include "engine/http_exchange.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/plain_http_response.h"
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(firstBlock.size() == std::min({firstLength, records.front(), response.size()}));
     FUZZ_CHECK(response.starts_with(firstBlock));
 
-    const std::string body = ReadTextBody(firstBlock, *result.socket);
+    const std::string body = ReadTextBody(firstBlock, *result.connection);
     if (!Has(firstBlock, "ype: text")) {
         FUZZ_CHECK(body.empty());
     } else if (Has(firstBlock, "Transfer-Encoding: chunked")) {

@@ -1,7 +1,7 @@
-// The HTTP client: response parsing through a socket whose reads the test
-// splits at will, and whole exchanges against the scripted loopback server
-// and a real nginx.
-#include "engine/http_client.h"
+// The classic reading of the GET exchange: response parsing through a source
+// whose reads the test splits at will, and whole exchanges against the
+// scripted loopback server and a real nginx.
+#include "engine/http_exchange.h"
 
 #include <gtest/gtest.h>
 
@@ -21,37 +21,39 @@ using std::chrono::milliseconds;
 
 // Hands out a response in the pieces given (a piece larger than a read stays
 // for the next read, as a stream would), then nothing. Records every read.
-class FakeSocket : public CClientSocket {
+class FakeSocket final : public ResponseSource {
 public:
     explicit FakeSocket(std::vector<std::string> pieces) : m_pieces(pieces.begin(), pieces.end()) {}
 
-    std::size_t Receive(char* buffer, std::size_t size, int timeoutMs) override {
+    ReadStatus Read(char* buffer, std::size_t size, int timeoutMs, std::size_t* count) override {
         m_reads.push_back({size, timeoutMs});
         while (!m_pieces.empty() && m_pieces.front().empty()) m_pieces.pop_front();
-        if (m_pieces.empty()) return 0;
+        *count = 0;
+        if (m_pieces.empty()) return ReadStatus::kEnded;
         std::string& piece = m_pieces.front();
-        const std::size_t count = std::min(size, piece.size());
-        std::copy_n(piece.data(), count, buffer);
-        piece.erase(0, count);
+        *count = std::min(size, piece.size());
+        std::copy_n(piece.data(), *count, buffer);
+        piece.erase(0, *count);
         if (piece.empty()) m_pieces.pop_front();
-        return count;
+        return ReadStatus::kData;
     }
 
-    struct Read {
+    struct ReadCall {
         std::size_t size;
         int timeoutMs;
     };
-    std::vector<Read> m_reads;
+    std::vector<ReadCall> m_reads;
     std::deque<std::string> m_pieces;
 };
 
 // Never runs dry: every read is filled with 'x', after a short wait.
-class EndlessSocket : public CClientSocket {
+class EndlessSocket final : public ResponseSource {
 public:
-    std::size_t Receive(char* buffer, std::size_t size, int) override {
+    ReadStatus Read(char* buffer, std::size_t size, int, std::size_t* count) override {
         std::this_thread::sleep_for(milliseconds(1));
         std::fill_n(buffer, size, 'x');
-        return size;
+        *count = size;
+        return ReadStatus::kData;
     }
 };
 
@@ -78,7 +80,7 @@ std::string ReadBodyInPieces(const std::vector<std::string>& pieces) {
 
 }  // namespace
 
-TEST(HttpClientStatusText, IsFirstLineFromItsTenthByte) {
+TEST(ClassicReadingStatusText, IsFirstLineFromItsTenthByte) {
     EXPECT_EQ(StatusTextOf("HTTP/1.0 200 OK\r\nServer: x\r\n\r\n"), "200 OK");
     EXPECT_EQ(StatusTextOf("HTTP/1.1 301 Moved Permanently\r\nLocation: /a\r\n"),
               "301 Moved Permanently");
@@ -86,27 +88,27 @@ TEST(HttpClientStatusText, IsFirstLineFromItsTenthByte) {
     EXPECT_EQ(StatusTextOf(std::string_view("HTTP/1.1 200 OK\0junk\r\n", 23)), "200 OK");
 }
 
-TEST(HttpClientStatusText, FirstLineShorterThanTenBytesGivesEmptyText) {
+TEST(ClassicReadingStatusText, FirstLineShorterThanTenBytesGivesEmptyText) {
     EXPECT_EQ(StatusTextOf("HTTP/1.1 \r\n\r\n"), "");
     EXPECT_EQ(StatusTextOf("OK\r\n"), "");
     EXPECT_EQ(StatusTextOf("\r\nHTTP/1.1 200 OK\r\n"), "");
     EXPECT_EQ(StatusTextOf("HTTP/1.1 2"), "2");
 }
 
-TEST(HttpClientStatusText, NeverLongerThanNinetyOneCharacters) {
+TEST(ClassicReadingStatusText, NeverLongerThanNinetyOneCharacters) {
     const std::string reason(5000, 'r');
     EXPECT_EQ(StatusTextOf("HTTP/1.1 200 " + reason + "\r\n\r\n"),
               "200 " + reason.substr(0, kMaxStatusTextLength - 4));
 }
 
-TEST(HttpClientBody, ResponseThatIsNotTextReadsNothing) {
+TEST(ClassicReadingBody, ResponseThatIsNotTextReadsNothing) {
     FakeSocket socket({"<html>never read</html>"});
     EXPECT_EQ(ReadTextBody("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\n\r\n\x89PNG", socket),
               "");
     EXPECT_TRUE(socket.m_reads.empty());
 }
 
-TEST(HttpClientBody, PlainBodyIsEverythingAfterTheHeadersUntilNothingComes) {
+TEST(ClassicReadingBody, PlainBodyIsEverythingAfterTheHeadersUntilNothingComes) {
     EXPECT_EQ(ReadBodyInPieces({std::string(kTextHeaders), "<html>", "<body>", "</html>"}),
               "<html><body></html>");
     // Either spelling of the header name announces text.
@@ -118,16 +120,16 @@ TEST(HttpClientBody, PlainBodyIsEverythingAfterTheHeadersUntilNothingComes) {
               "<p>text</p>");
 }
 
-TEST(HttpClientBody, TextWithoutBlankLineIsKeptWhole) {
+TEST(ClassicReadingBody, TextWithoutBlankLineIsKeptWhole) {
     EXPECT_EQ(ReadBodyInPieces({"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n", "<p>x</p>"}),
               "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n<p>x</p>");
 }
 
-TEST(HttpClientBody, BodyReadsTakeAtMost1023BytesAndWaitAtMostHalfASecond) {
+TEST(ClassicReadingBody, BodyReadsTakeAtMost1023BytesAndWaitAtMostHalfASecond) {
     FakeSocket socket({std::string(3000, 'a')});
     EXPECT_EQ(ReadTextBody(kTextHeaders, socket), std::string(3000, 'a'));
     ASSERT_EQ(socket.m_reads.size(), 4u);
-    for (const FakeSocket::Read& read : socket.m_reads) {
+    for (const FakeSocket::ReadCall& read : socket.m_reads) {
         EXPECT_EQ(read.size, kBodyReadSize);
         EXPECT_LE(read.timeoutMs, kBodyReadTimeoutMs);
     }
@@ -135,7 +137,7 @@ TEST(HttpClientBody, BodyReadsTakeAtMost1023BytesAndWaitAtMostHalfASecond) {
 
 // The decoded body must not depend on where the network splits the bytes:
 // every way of cutting the response into three reads gives the same result.
-TEST(HttpClientChunked, DecodesTheSameWhateverTheReadSplits) {
+TEST(ClassicReadingChunked, DecodesTheSameWhateverTheReadSplits) {
     const std::string response = Joined(kChunkedHeaders, kChunks);
     const std::size_t firstBlockMinimum = response.find("chunked") + 7;
     for (std::size_t first = firstBlockMinimum; first <= response.size(); ++first) {
@@ -148,7 +150,7 @@ TEST(HttpClientChunked, DecodesTheSameWhateverTheReadSplits) {
     }
 }
 
-TEST(HttpClientChunked, DecodesByteByByteAndAcrossHeadersCutShort) {
+TEST(ClassicReadingChunked, DecodesByteByByteAndAcrossHeadersCutShort) {
     const std::string response = Joined(kChunkedHeaders, kChunks);
     std::vector<std::string> bytes;
     for (char c : response) bytes.emplace_back(1, c);
@@ -158,13 +160,13 @@ TEST(HttpClientChunked, DecodesByteByByteAndAcrossHeadersCutShort) {
     EXPECT_EQ(body, Joined("kept ", kDecoded));
 }
 
-TEST(HttpClientChunked, StopsAtTheLastChunkWithoutAnotherRead) {
+TEST(ClassicReadingChunked, StopsAtTheLastChunkWithoutAnotherRead) {
     FakeSocket socket({"4\r\nabcd\r\n0\r\n\r\n", "HTTP/1.1 200 OK\r\n"});
     EXPECT_EQ(ReadTextBody(kChunkedHeaders, socket), "abcd");
     EXPECT_EQ(socket.m_pieces.size(), 1u);
 }
 
-TEST(HttpClientBodyLimits, EndlessBodyStopsAtTheSizeBound) {
+TEST(ClassicReadingBodyLimits, EndlessBodyStopsAtTheSizeBound) {
     BodyLimits limits;
     limits.maxBytes = 100000;
     EndlessSocket plain;
@@ -179,7 +181,7 @@ TEST(HttpClientBodyLimits, EndlessBodyStopsAtTheSizeBound) {
     EXPECT_EQ(chunkedBody, std::string(limits.maxBytes, 'x'));
 }
 
-TEST(HttpClientBodyLimits, BodyThatNeverPausesStopsAtTheTimeBound) {
+TEST(ClassicReadingBodyLimits, BodyThatNeverPausesStopsAtTheTimeBound) {
     BodyLimits limits;
     limits.maxReadTime = milliseconds(300);
     EndlessSocket plain;
@@ -189,12 +191,12 @@ TEST(HttpClientBodyLimits, BodyThatNeverPausesStopsAtTheTimeBound) {
     EXPECT_EQ(body.find_first_not_of('x'), std::string::npos);
 }
 
-class HttpClientExchange : public ::testing::Test {
+class ClassicExchange : public ::testing::Test {
 protected:
     ScriptedHttpServer m_server{LoopbackAddressForTest()};
 };
 
-TEST_F(HttpClientExchange, SendsTheExactRequestToPort80) {
+TEST_F(ClassicExchange, SendsTheExactRequestToPort80) {
     SKIP_WITHOUT_PORT_80(m_server);
     // A blank, a quote and bytes above 126 cannot stand in a request line:
     // they go percent-encoded, as a browser sends them.
@@ -203,7 +205,7 @@ TEST_F(HttpClientExchange, SendsTheExactRequestToPort80) {
         FetchFirstBlock(m_server.Url("/dir/a b\"\xc3\xa9.html?q=1"), 1000, 5000);
     ASSERT_EQ(result.outcome, FetchOutcome::kFirstBlock);
     EXPECT_EQ(StatusTextOf(result.firstBlock), "200 OK");
-    EXPECT_EQ(ReadTextBody(result.firstBlock, *result.socket), "<p>hi</p>");
+    EXPECT_EQ(ReadTextBody(result.firstBlock, *result.connection), "<p>hi</p>");
     const std::vector<std::string> requests = m_server.Requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0],
@@ -214,7 +216,7 @@ TEST_F(HttpClientExchange, SendsTheExactRequestToPort80) {
                   m_server.Address() + "\r\nCache-Control: no-cache\r\n\r\n");
 }
 
-TEST_F(HttpClientExchange, AddressWithoutPathRequestsRootAndLongRequestArrivesWhole) {
+TEST_F(ClassicExchange, AddressWithoutPathRequestsRootAndLongRequestArrivesWhole) {
     SKIP_WITHOUT_PORT_80(m_server);
     const std::string longPath = "/" + std::string(3000, 'p');
     EXPECT_EQ(FetchFirstBlock(m_server.Url(""), 1000, 5000).outcome, FetchOutcome::kFirstBlock);
@@ -224,7 +226,7 @@ TEST_F(HttpClientExchange, AddressWithoutPathRequestsRootAndLongRequestArrivesWh
     EXPECT_TRUE(m_server.Requests()[1].ends_with("Cache-Control: no-cache\r\n\r\n"));
 }
 
-TEST_F(HttpClientExchange, HeadersAndBodyInSeparatePacketsThenIdleConnection) {
+TEST_F(ClassicExchange, HeadersAndBodyInSeparatePacketsThenIdleConnection) {
     SKIP_WITHOUT_PORT_80(m_server);
     ScriptedResponse plain;
     plain.chunks = {{milliseconds(0), std::string(kTextHeaders)},
@@ -243,13 +245,13 @@ TEST_F(HttpClientExchange, HeadersAndBodyInSeparatePacketsThenIdleConnection) {
 
     FirstBlockResult first = FetchFirstBlock(m_server.Url("/plain"), 1000, 5000);
     ASSERT_EQ(first.outcome, FetchOutcome::kFirstBlock);
-    EXPECT_EQ(ReadTextBody(first.firstBlock, *first.socket), "<p>one</p><p>two</p>");
+    EXPECT_EQ(ReadTextBody(first.firstBlock, *first.connection), "<p>one</p><p>two</p>");
     FirstBlockResult second = FetchFirstBlock(m_server.Url("/chunked"), 1000, 5000);
     ASSERT_EQ(second.outcome, FetchOutcome::kFirstBlock);
-    EXPECT_EQ(ReadTextBody(second.firstBlock, *second.socket), "abcde");
+    EXPECT_EQ(ReadTextBody(second.firstBlock, *second.connection), "abcde");
 }
 
-TEST_F(HttpClientExchange, ExternalCheckReadsOnlyItsShortFirstBlock) {
+TEST_F(ClassicExchange, ExternalCheckReadsOnlyItsShortFirstBlock) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_server.SetResponse("/moved", Reply("HTTP/1.1 301 Moved Permanently\r\nLocation: /new/\r\n" +
                                          std::string(500, 'h') + "\r\n\r\n"));
@@ -259,18 +261,18 @@ TEST_F(HttpClientExchange, ExternalCheckReadsOnlyItsShortFirstBlock) {
     EXPECT_EQ(StatusTextOf(result.firstBlock), "301 Moved Permanently");
 }
 
-TEST_F(HttpClientExchange, SilentOrClosingServerGivesNoResponse) {
+TEST_F(ClassicExchange, SilentOrClosingServerGivesNoResponse) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_server.SetResponse("/silent", NeverAnswer());
     m_server.SetResponse("/closed", Reply(""));
     FirstBlockResult silent = FetchFirstBlock(m_server.Url("/silent"), 1000, 300);
     EXPECT_EQ(silent.outcome, FetchOutcome::kNoResponse);
-    EXPECT_EQ(silent.socket, nullptr);
+    EXPECT_EQ(silent.connection, nullptr);
     EXPECT_EQ(FetchFirstBlock(m_server.Url("/closed"), 1000, 5000).outcome,
               FetchOutcome::kNoResponse);
 }
 
-TEST_F(HttpClientExchange, AddressesThatReachNoServerGiveNoConnection) {
+TEST_F(ClassicExchange, AddressesThatReachNoServerGiveNoConnection) {
     SKIP_WITHOUT_PORT_80(m_server);
     // Where a name server is configured but unreachable, a look-up gives up
     // after a second instead of the resolver's usual rounds of waits.
@@ -290,7 +292,7 @@ TEST_F(HttpClientExchange, AddressesThatReachNoServerGiveNoConnection) {
     EXPECT_TRUE(m_server.Requests().empty());
 }
 
-TEST_F(HttpClientExchange, TrickleAndFloodEndAtTheBodyBounds) {
+TEST_F(ClassicExchange, TrickleAndFloodEndAtTheBodyBounds) {
     SKIP_WITHOUT_PORT_80(m_server);
     ScriptedResponse trickle = Reply(std::string(kTextHeaders));
     trickle.endlessTail = "t";
@@ -305,20 +307,20 @@ TEST_F(HttpClientExchange, TrickleAndFloodEndAtTheBodyBounds) {
     limits.maxReadTime = milliseconds(1000);
     FirstBlockResult slow = FetchFirstBlock(m_server.Url("/trickle"), 1000, 5000);
     ASSERT_EQ(slow.outcome, FetchOutcome::kFirstBlock);
-    const std::string slowBody = ReadTextBody(slow.firstBlock, *slow.socket, limits);
+    const std::string slowBody = ReadTextBody(slow.firstBlock, *slow.connection, limits);
     EXPECT_FALSE(slowBody.empty());
     EXPECT_EQ(slowBody.find_first_not_of('t'), std::string::npos);
 
     FirstBlockResult fast = FetchFirstBlock(m_server.Url("/flood"), 1000, 5000);
     ASSERT_EQ(fast.outcome, FetchOutcome::kFirstBlock);
     limits.maxReadTime = milliseconds(60000);
-    const std::string fastBody = ReadTextBody(fast.firstBlock, *fast.socket, limits);
+    const std::string fastBody = ReadTextBody(fast.firstBlock, *fast.connection, limits);
     EXPECT_LE(fastBody.size(), limits.maxBytes);
     EXPECT_GT(fastBody.size(), limits.maxBytes - kTextHeaders.size() - 1);
     EXPECT_EQ(fastBody.find_first_not_of('f'), std::string::npos);
 }
 
-TEST(HttpClientNginx, FetchesAPageFromARealServer) {
+TEST(ClassicExchangeNginx, FetchesAPageFromARealServer) {
     const TempFolder site;
     const std::string page = "<html><body><a href=\"other.html\">other</a>\n</body></html>\n";
     site.Put("dir/page.html", page);
@@ -328,7 +330,7 @@ TEST(HttpClientNginx, FetchesAPageFromARealServer) {
     FirstBlockResult result = FetchFirstBlock(server.Url("/dir/page.html"), 1000, 5000);
     ASSERT_EQ(result.outcome, FetchOutcome::kFirstBlock);
     EXPECT_EQ(StatusTextOf(result.firstBlock), "200 OK");
-    EXPECT_EQ(ReadTextBody(result.firstBlock, *result.socket), page);
+    EXPECT_EQ(ReadTextBody(result.firstBlock, *result.connection), page);
     FirstBlockResult missing = FetchFirstBlock(server.Url("/dir/none.html"), 1000, 5000);
     ASSERT_EQ(missing.outcome, FetchOutcome::kFirstBlock);
     EXPECT_EQ(StatusTextOf(missing.firstBlock), "404 Not Found");

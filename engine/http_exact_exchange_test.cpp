@@ -1,7 +1,7 @@
-// Exchanges over a kept-alive connection against the scripted server: each
+// The exact reading of the GET exchange against the scripted server: each
 // response ends exactly where its framing says, so one connection carries
 // them all, and what cannot be kept ends the connection.
-#include "engine/kept_alive_exchange.h"
+#include "engine/http_exchange.h"
 
 #include <gtest/gtest.h>
 
@@ -13,21 +13,16 @@
 
 namespace {
 
-class KeptAliveExchange : public ::testing::Test {
+class ExactExchange : public ::testing::Test {
 protected:
     // The response to path over m_connection, opened first when it is not.
-    KeptAliveResponse Get(const std::string& path, ResponseUse use = ResponseUse::kPage) {
+    WebResponse Get(const std::string& path, ResponseUse use = ResponseUse::kPage) {
         const WebRequestTarget target = RequestTargetOf(m_server.Url(path), HttpsLinks::kIgnored);
-        if (!m_connection.IsOpen()) {
-            std::string failure;
-            EXPECT_EQ(m_connection.Open(target, m_lookups, 5000, m_keepGoing, &failure),
-                      FetchOutcome::kFirstBlock);
-        }
-        return ExchangeOverKeptConnection(m_connection, target, use);
+        return Exchange(ReadingStyle::kExact, m_connection, target, use, &m_lookups, m_keepGoing);
     }
 
     ScriptedHttpServer m_server{LoopbackAddressForTest()};
-    KeptConnection m_connection;
+    HttpConnection m_connection;
     HostLookups m_lookups;
     std::atomic<bool> m_keepGoing{true};
 };
@@ -36,7 +31,7 @@ ScriptedResponse KeptReply(const std::string& bytes) {
     return Reply(bytes, ScriptedEnd::kServeNext);
 }
 
-TEST_F(KeptAliveExchange, OneConnectionCarriesResponsesOfEveryFraming) {
+TEST_F(ExactExchange, OneConnectionCarriesResponsesOfEveryFraming) {
     SKIP_WITHOUT_PORT_80(m_server);
     m_server.SetResponse("/length", KeptAlivePage("200 OK", "<a href=\"x\">"));
     m_server.SetResponse("/chunked", KeptReply("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
@@ -59,7 +54,7 @@ TEST_F(KeptAliveExchange, OneConnectionCarriesResponsesOfEveryFraming) {
         {"/unchanged", "304 Not Modified", ""},  {"/picture", "200 OK", ""},
         {"/moved", "301 Moved Permanently", ""}, {"/length", "200 OK", "<a href=\"x\">"}};
     for (const auto& response : expected) {
-        const KeptAliveResponse got = Get(response.path);
+        const WebResponse got = Get(response.path);
         EXPECT_EQ(got.outcome, FetchOutcome::kFirstBlock) << response.path;
         EXPECT_EQ(StatusTextOf(got.firstBlock), response.status) << response.path;
         EXPECT_EQ(got.body, response.body) << response.path;
@@ -69,7 +64,7 @@ TEST_F(KeptAliveExchange, OneConnectionCarriesResponsesOfEveryFraming) {
     EXPECT_EQ(m_server.Requests().size(), 6u);
 }
 
-TEST_F(KeptAliveExchange, WhatCannotBeKeptEndsTheConnection) {
+TEST_F(ExactExchange, WhatCannotBeKeptEndsTheConnection) {
     SKIP_WITHOUT_PORT_80(m_server);
     // No length: the body runs to the close.
     m_server.SetResponse("/close", HtmlPage("200 OK", "<p>until the close</p>"));
@@ -92,14 +87,14 @@ TEST_F(KeptAliveExchange, WhatCannotBeKeptEndsTheConnection) {
                     {"/broken", "abc"}};
     for (const auto& response : expected) {
         m_connection.Close();
-        const KeptAliveResponse got = Get(response.path);
+        const WebResponse got = Get(response.path);
         EXPECT_EQ(StatusTextOf(got.firstBlock), "200 OK") << response.path;
         EXPECT_EQ(got.body, response.body) << response.path;
         EXPECT_FALSE(got.reusable) << response.path;
     }
     // A status check reads the status line, no more, and keeps nothing.
     m_connection.Close();
-    const KeptAliveResponse status = Get("/said", ResponseUse::kStatusOnly);
+    const WebResponse status = Get("/said", ResponseUse::kStatusOnly);
     EXPECT_EQ(StatusTextOf(status.firstBlock), "200 OK");
     EXPECT_LE(status.firstBlock.size(), kExternalFirstRead);
     EXPECT_FALSE(status.reusable);
