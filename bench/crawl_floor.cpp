@@ -14,6 +14,7 @@
 #include <unordered_set>
 
 #include "engine/http_exchange.h"
+#include "engine/classic_checks.h"
 #include "engine/scan_control.h"
 
 namespace {

@@ -4,8 +4,8 @@
 // soon as the last check does.
 //
 // Why a pool of blocking workers rather than an event loop: each check is
-// the classic client's blocking exchange (TLS included) read to its exact
-// end, so the rows are made by the same code in both modes; on loopback the
+// the one blocking exchange (TLS included) in its exact reading, so the
+// rows are made by the same code in both modes; on loopback the
 // time goes to the server and the kernel, not to thread switches. The pool
 // grows with the work that can run at once (each server's queue up to its
 // connection limit) to at most kMaxWorkers threads, and every thread ends
@@ -17,6 +17,12 @@
 // more than its own connections. Stop is noticed within kStopPollMs: the
 // waiting checks are dropped and every connection in use is shut down, so
 // the workers' reads and handshakes end at once.
+//
+// Lock order: the checks' mutex, then a connection's socket lock (Stop shuts
+// the connections in use down under the mutex); nothing else is taken under
+// the mutex. A worker lets the mutex go before its exchange, its rows (the
+// row lock) and handing its page's links on (the visited lock, let go again
+// before Queue takes the mutex), and a connection never takes the mutex.
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -26,6 +32,7 @@
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
+#include <variant>
 #include <vector>
 
 #include "engine/http_exchange.h"
@@ -35,8 +42,8 @@
 #include "engine/scan_options.h"
 #include "engine/scan_state.h"
 #include "engine/text_limits.h"
+#include "engine/web_check_rows.h"
 #include "engine/web_checks.h"
-#include "engine/web_crawl.h"
 
 namespace {
 
@@ -58,37 +65,14 @@ void ShowStatusNowAndThen(const std::string& address) {
     ShowCheckingStatus(address);
 }
 
-HttpsLinks CurrentHttpsLinks() { return HttpsLinksOf(mainWindow->Options()); }
-
 // The server a request goes to: its connections are shared by its checks.
 std::string ServerKeyOf(const WebRequestTarget& target) {
     return (target.secure ? "https " : "http ") + target.connectHost + " " +
            std::to_string(target.port);
 }
 
-struct Check {
-    ResponseUse use = ResponseUse::kPage;
-    std::string url;
-    std::string location;
-};
-
-// The checks a page's links queue, held while the page is scanned and
-// handed on together when it is done: the next pages start only once this
-// page has marked all its links visited, as in the classic crawl, so a page
-// that two pages link to names the one whose link was met first in the
-// order the pages were checked, and one lock serves all of a page's links.
-thread_local std::vector<Check>* pageBatch = nullptr;
-
-class PageBatchScope {
-public:
-    explicit PageBatchScope(std::vector<Check>& batch) { pageBatch = &batch; }
-    ~PageBatchScope() { pageBatch = nullptr; }
-    PageBatchScope(const PageBatchScope&) = delete;
-    PageBatchScope& operator=(const PageBatchScope&) = delete;
-};
-
 struct Server {
-    std::deque<Check> waiting;
+    std::deque<WebCheck> waiting;
     int busy = 0;
     std::vector<std::unique_ptr<HttpConnection>> idle;
     bool listedReady = false;
@@ -98,7 +82,7 @@ struct Server {
 // was kept from an earlier check).
 struct Assignment {
     Server* server = nullptr;
-    Check check;
+    WebCheck check;
     std::unique_ptr<HttpConnection> connection;
 };
 
@@ -108,16 +92,16 @@ public:
 
     ~FastChecks() override { EndWorkers(); }
 
-    void QueuePage(std::string url, std::string location) override {
-        Queue({ResponseUse::kPage, std::move(url), std::move(location)});
-    }
-
-    void CheckExternal(std::string url, std::string location) override {
-        if (!TheScanState().scanRunning || url.size() > kMaxAddressLength) return;
-        // As the classic check does: a page first met as an external link is
-        // never crawled afterwards.
-        MarkUrlVisited(url);
-        Queue({ResponseUse::kStatusOnly, std::move(url), std::move(location)});
+    void Queue(std::vector<WebCheck> checks) override {
+        std::lock_guard lock(m_mutex);
+        if (m_ended || !TheScanState().scanRunning) return;
+        for (WebCheck& check : checks) {
+            Server& server = m_servers[ServerKeyOf(check.target)];
+            server.waiting.push_back(std::move(check));
+            ++m_waiting;
+            ListIfReadyLocked(server);
+        }
+        WakeOrAddWorkersLocked();
     }
 
     void RunUntilDone() override {
@@ -131,30 +115,6 @@ public:
     }
 
 private:
-    void Queue(Check check) {
-        if (pageBatch != nullptr) {
-            pageBatch->push_back(std::move(check));
-            return;
-        }
-        std::vector<Check> one;
-        one.push_back(std::move(check));
-        QueueAll(one);
-    }
-
-    void QueueAll(std::vector<Check>& checks) {
-        if (checks.empty()) return;
-        const HttpsLinks https = CurrentHttpsLinks();
-        std::lock_guard lock(m_mutex);
-        if (m_ended || !TheScanState().scanRunning) return;
-        for (Check& check : checks) {
-            Server& server = m_servers[ServerKeyOf(RequestTargetOf(check.url, https))];
-            server.waiting.push_back(std::move(check));
-            ++m_waiting;
-            ListIfReadyLocked(server);
-        }
-        WakeOrAddWorkersLocked();
-    }
-
     void ListIfReadyLocked(Server& server) {
         if (server.listedReady || server.waiting.empty() || server.busy >= m_limit) return;
         server.listedReady = true;
@@ -239,40 +199,43 @@ private:
                 m_workAvailable.wait(lock);
             }
             lock.unlock();
-            std::vector<Check> queuedByThePage;
-            bool reusable = false;
-            {
-                const PageBatchScope batch(queuedByThePage);
-                reusable = CarryOut(assignment.check, *assignment.connection, m_lookups);
-            }
-            QueueAll(queuedByThePage);
+            std::vector<WebCheck> foundByThePage;
+            const bool reusable =
+                CarryOut(assignment.check, *assignment.connection, m_lookups, foundByThePage);
+            // All of a page's links are marked visited, and queued, together,
+            // after the page's own row: the next pages start only then, as in
+            // the classic crawl, so a page that two pages link to names the
+            // one whose link was met first in the order the pages were checked.
+            HandOnChecks(std::move(foundByThePage), *this);
             lock.lock();
             ReturnLocked(assignment, reusable);
         }
     }
 
-    // One check and its row; true when its connection may be kept. Nothing
-    // escapes: an exception in a worker would end the program.
-    static bool CarryOut(const Check& check, HttpConnection& connection, HostLookups& lookups) {
+    // One check and its row, and for a page the checks its links ask for;
+    // true when its connection may be kept. Nothing escapes: an exception in
+    // a worker would end the program.
+    static bool CarryOut(const WebCheck& check, HttpConnection& connection, HostLookups& lookups,
+                         std::vector<WebCheck>& found) {
         ScanState& scan = TheScanState();
         if (!scan.scanRunning) return false;
         try {
             ShowStatusNowAndThen(check.url);
-            const WebRequestTarget target = RequestTargetOf(check.url, CurrentHttpsLinks());
-            const WebResponse response = Exchange(ReadingStyle::kExact, connection, target,
+            const WebResponse response = Exchange(ReadingStyle::kExact, connection, check.target,
                                                   check.use, &lookups, scan.scanRunning);
             // An exchange that Stop cut short leaves no row.
             if (!scan.scanRunning && response.outcome != FetchOutcome::kFirstBlock) return false;
             if (check.use == ResponseUse::kPage) {
-                ReportPageCheck(check.url, check.location, response);
+                found = ReportPageCheck(check.url, std::get<std::string>(check.location), response);
             } else {
                 ReportExternalCheck(check.url, check.location, response);
             }
             return response.reusable;
         } catch (const std::exception& error) {
             try {
-                AddWebResult(check.url, std::string("Check failed: ") + error.what(),
-                             check.location);
+                const std::string state = std::string("Check failed: ") + error.what();
+                std::visit([&](const auto& where) { AddWebResult(check.url, state, where); },
+                           check.location);
             } catch (...) {
             }
             return false;

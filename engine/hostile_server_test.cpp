@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/web_crawl.h"
+#include "engine/web_check_rows.h"
 #include "platform/text_codec.h"
 #include "testing/loopback_address.h"
 #include "testing/memory_bound.h"

@@ -1,13 +1,12 @@
 // The exact reading of the GET exchange against the scripted server: each
 // response ends exactly where its framing says, so one connection carries
 // them all, and what cannot be kept ends the connection.
-#include "engine/http_exchange.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <string>
 
+#include "engine/http_exchange.h"
 #include "testing/loopback_address.h"
 #include "testing/scripted_http_server.h"
 

@@ -11,7 +11,7 @@
 #include "engine/edit_file.h"
 #include "engine/http_exchange.h"
 #include "engine/scan_control.h"
-#include "engine/web_crawl.h"
+#include "engine/web_check_rows.h"
 #include "platform/command_line.h"
 #include "platform/file.h"
 #include "platform/text_codec.h"

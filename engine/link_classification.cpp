@@ -12,13 +12,11 @@
 #include "engine/main_window_record.h"
 #include "engine/page_anchors.h"
 #include "engine/results_table.h"
-#include "engine/scan_control.h"
 #include "engine/scan_state.h"
 #include "engine/text_limits.h"
 #include "engine/url_functions.h"
 #include "engine/web_anchors.h"
 #include "engine/web_checks.h"
-#include "engine/web_crawl.h"
 #include "platform/text_codec.h"
 
 namespace {
@@ -216,20 +214,13 @@ LocalLinkPaths ResolveLocalLink(std::string_view value, LinkKind kind, const Loc
 
 namespace {
 
-// An absolute web link of a web page: queued inside the page's folder,
-// checked by its status elsewhere. True when it is queued, as a page of the
-// site.
-bool ClassifyAbsoluteWebLink(std::string_view value, const std::string& location,
-                             const std::string& base) {
-    const std::string url = NormaliseWebAddress(value);
-    // Too long to be requested: neither queued nor checked.
-    if (url.size() > kMaxAddressLength) return false;
-    if (url.starts_with(base)) {
-        EnqueueLink(url, location);
-        return true;
-    }
-    CurrentWebChecks().CheckExternal(url, location);
-    return false;
+// An absolute web link of a web page: a page of the site inside the page's
+// folder, checked by its status elsewhere.
+WebCheck AbsoluteWebLinkCheck(std::string_view value, const std::string& location,
+                              const std::string& base) {
+    std::string url = NormaliseWebAddress(value);
+    const ResponseUse use = url.starts_with(base) ? ResponseUse::kPage : ResponseUse::kStatusOnly;
+    return WebCheck{use, std::move(url), location, {}};
 }
 
 // The kind of a cleaned value, or nothing for a value that leads nowhere.
@@ -286,9 +277,9 @@ LocalDocumentBase ResolveLocalDocumentBase(std::string_view baseHref, const Loca
     return documentBase;
 }
 
-void ClassifyWebLink(std::string_view rawValue, const std::string& location,
-                     const std::string& base) {
-    ClassifyWebLink(rawValue, location, WebLinkBase{base, base, {}});
+std::optional<WebCheck> ClassifyWebLink(std::string_view rawValue, const std::string& location,
+                                        const std::string& base) {
+    return ClassifyWebLink(rawValue, location, WebLinkBase{base, base, {}});
 }
 
 namespace {
@@ -309,8 +300,8 @@ std::string SamePageWithQuery(std::string_view value, const WebLinkBase& base) {
 
 }  // namespace
 
-void ClassifyWebLink(std::string_view rawValue, const std::string& location,
-                     const WebLinkBase& base) {
+std::optional<WebCheck> ClassifyWebLink(std::string_view rawValue, const std::string& location,
+                                        const WebLinkBase& base) {
     std::string value = CleanLinkValue(rawValue);
     if (IsProtocolRelative(value)) value.insert(0, SchemeOfAddress(base.page));
     // With anchors checked, the fragment a link's page must have ("" for none).
@@ -323,34 +314,28 @@ void ClassifyWebLink(std::string_view rawValue, const std::string& location,
         if (hasFragment && base.documentBase.empty()) {
             TheWebAnchors().Check(NormaliseWebAddress(base.page), fragment, location);
         }
-        return;
+        return std::nullopt;
     }
     const std::optional<LinkKind> kind = KindToFollow(value, PageVariant::kWeb);
-    if (!kind) return;
+    if (!kind) return std::nullopt;
     if (*kind == LinkKind::kAbsoluteWeb) {
-        const bool crawled = ClassifyAbsoluteWebLink(value, location, base.folder);
-        if (crawled && hasFragment)
-            TheWebAnchors().Check(NormaliseWebAddress(value), fragment, location);
-        return;
+        WebCheck check = AbsoluteWebLinkCheck(value, location, base.folder);
+        if (check.use == ResponseUse::kPage && hasFragment) {
+            TheWebAnchors().Check(check.url, fragment, location);
+        }
+        return check;
     }
-    const std::string url =
+    std::string url =
         value.starts_with('?')
             ? SamePageWithQuery(value, base)
             : ResolveWebLink(value, *kind,
                              base.documentBase.empty() ? base.folder : base.documentBase);
-    if (url.size() > kMaxAddressLength) return;
     // A base on another server makes the link an absolute one.
     if (!base.documentBase.empty() && GetUrlOrigin(url) != GetUrlOrigin(base.folder)) {
-        ClassifyWebLink(url, location, base.folder);
-        return;
+        return ClassifyWebLink(url, location, base.folder);
     }
-    EnqueueLink(url, location);
     if (hasFragment) TheWebAnchors().Check(url, fragment, location);
-}
-
-void ClassifyLocalLink(std::string_view value, const std::wstring& location,
-                       const std::wstring& base) {
-    ClassifyLocalLink(value, location, LocalPath{base, {}});
+    return WebCheck{ResponseUse::kPage, std::move(url), location, {}};
 }
 
 LocalLinkTarget LocalLinkTargetOf(std::string_view rawValue, const LocalPath& base,
@@ -396,29 +381,26 @@ LocalLinkTarget LocalLinkTargetOf(std::string_view rawValue, const LocalPath& ba
     return target;
 }
 
-void ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
-                       const LocalPath& base) {
-    (void)ClassifyLocalLink(rawValue, location, base, LocalDocumentBase{});
-}
-
-LocalLinkRepeat ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
-                                  const LocalPath& base, const LocalDocumentBase& documentBase) {
+LocalLinkDecision ClassifyLocalLink(std::string_view rawValue, const std::wstring& location,
+                                    const LocalPath& base, const LocalDocumentBase& documentBase) {
     const LocalLinkTarget target = LocalLinkTargetOf(
         rawValue, base, documentBase, HttpsLinksOf(mainWindow->Options()), TheScanState().siteRoot);
+    LocalLinkDecision decision;
     switch (target.kind) {
         case LocalLinkTarget::Kind::kNothing:
         case LocalLinkTarget::Kind::kThisPage:
-            return LocalLinkRepeat::kAddsNoRow;
+            return decision;
         case LocalLinkTarget::Kind::kWebAddress:
+            decision.repeat = LocalLinkRepeat::kAddsARowEachTime;
             if (mainWindow->Options().checkExternalUrls) {
-                CheckExternalLink(target.value, location);
+                decision.webAddress = target.value;
             } else {
                 AddLocalResult(Widen(target.value), kAbsoluteSkippedState, location);
             }
-            return LocalLinkRepeat::kAddsARowEachTime;
+            return decision;
         case LocalLinkTarget::Kind::kFile:
-            CheckLocalFile(target.file, location);
-            return LocalLinkRepeat::kAddsNoRow;
+            decision.file = LocalLinkPaths{target.file, {}, {}, {}};
+            return decision;
         case LocalLinkTarget::Kind::kRelative:
             break;
     }
@@ -426,8 +408,8 @@ LocalLinkRepeat ClassifyLocalLink(std::string_view rawValue, const std::wstring&
     // Classifying runs on the scan thread alone, which keeps one buffer for it.
     thread_local std::wstring resolved;
     ResolveLocalLinkText(target.value, target.linkKind, *target.base, resolved);
-    if (TheScanState().reportedLinks.Contains(resolved)) return LocalLinkRepeat::kAddsNoRow;
-    // A path too long to open still reaches CheckLocalFile, which reports it.
-    CheckLocalFile(ResolveLocalLink(target.value, target.linkKind, *target.base), location);
-    return LocalLinkRepeat::kAddsNoRow;
+    if (TheScanState().reportedLinks.Contains(resolved)) return decision;
+    // A path too long to open is still checked, which reports it.
+    decision.file = ResolveLocalLink(target.value, target.linkKind, *target.base);
+    return decision;
 }

@@ -1,7 +1,8 @@
-// What a found link is and where it goes: into the link check queue, to the
-// external check, to the local file check, or into the table as skipped.
-// ClassifyWebLink runs in link check workers, ClassifyLocalLink in the scan
-// thread.
+// What a found link is and where it goes: a page to crawl, an address to
+// check by its status, a local file to check, or a skipped row. The
+// classifiers decide and return; the thread that read the page acts on the
+// decisions. ClassifyWebLink runs in whichever worker read a web page,
+// ClassifyLocalLink in the scan thread.
 #pragma once
 
 #include <optional>
@@ -10,6 +11,7 @@
 
 #include "engine/local_scan.h"
 #include "engine/url_functions.h"
+#include "engine/web_checks.h"
 
 // The kinds of link, decided by prefix tests in this order. "https:" links
 // are absolute web links when https links are checked, else ignored.
@@ -73,7 +75,12 @@ struct LocalLinkTarget {
 // and pass over values that lead nowhere a check can go. Both read the https
 // option as they classify, so a change made during a scan applies to the
 // pages handled after it.
-void ClassifyWebLink(std::string_view value, const std::string& location, const std::string& base);
+// ClassifyWebLink decides what a web page's link asks for: a page of the
+// site to crawl, an address to check by its status, or nothing; a fragment
+// to check is handed to the anchors at once.
+[[nodiscard]] std::optional<WebCheck> ClassifyWebLink(std::string_view value,
+                                                      const std::string& location,
+                                                      const std::string& base);
 // A fetched page as its links see it: its address ("?query" is that page
 // with the query), its folder (what an absolute link must begin with to be
 // crawled, and what relative links join) and its <base href> resolved by
@@ -85,18 +92,23 @@ struct WebLinkBase {
     std::string folder;
     std::string documentBase;
 };
-void ClassifyWebLink(std::string_view value, const std::string& location, const WebLinkBase& base);
-void ClassifyLocalLink(std::string_view value, const std::wstring& location, const LocalPath& base);
+[[nodiscard]] std::optional<WebCheck> ClassifyWebLink(std::string_view value,
+                                                      const std::string& location,
+                                                      const WebLinkBase& base);
 // What classifying a local link once says of the next time: a link to a
-// file (reported now, whatever it is) or to nothing adds no row again; a web
-// link adds its row every time it is met.
+// file (reported when it is checked, whatever it is) or to nothing adds no
+// row again; a web link adds its row every time it is met.
 enum class LocalLinkRepeat { kAddsNoRow, kAddsARowEachTime };
 
-// The same for a page with a <base href>.
-[[nodiscard]] LocalLinkRepeat ClassifyLocalLink(std::string_view value,
-                                                const std::wstring& location, const LocalPath& base,
-                                                const LocalDocumentBase& documentBase);
-// The same for a base known only by its text, given to the file system as a
-// typed path is.
-void ClassifyLocalLink(std::string_view value, const std::wstring& location,
-                       const std::wstring& base);
+// What a local page's link asks for: a file to check (and walk, for a
+// page), a web address to check by its status, or nothing. A web link that
+// is not checked gets its skipped row at once.
+struct LocalLinkDecision {
+    LocalLinkRepeat repeat = LocalLinkRepeat::kAddsNoRow;
+    std::optional<LocalLinkPaths> file;
+    std::string webAddress;
+};
+[[nodiscard]] LocalLinkDecision ClassifyLocalLink(std::string_view value,
+                                                  const std::wstring& location,
+                                                  const LocalPath& base,
+                                                  const LocalDocumentBase& documentBase = {});

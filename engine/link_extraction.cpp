@@ -277,8 +277,9 @@ std::string WebLinkLocation(const std::string& pageUrl, int line) {
     return location.append(std::to_string(line));
 }
 
-void ScanWebPageLinks(std::string_view text, const std::string& base, const std::string& pageUrl,
-                      PageAnchorUse anchors, PageLinkUse links) {
+std::vector<WebCheck> ScanWebPageLinks(std::string_view text, const std::string& base,
+                                       const std::string& pageUrl, PageAnchorUse anchors,
+                                       PageLinkUse links) {
     const LinkGroups groups =
         links == PageLinkUse::kFollowed ? AllowedLinkGroups(mainWindow->Options()) : 0;
     const PageReading reading = ReadPageLinks(
@@ -289,6 +290,11 @@ void ScanWebPageLinks(std::string_view text, const std::string& base, const std:
     }
     WebLinkBase linkBase{pageUrl, base, {}};
     if (reading.baseHref) linkBase.documentBase = WebDocumentBase(*reading.baseHref, base);
-    for (const FoundLink& link : reading.links)
-        ClassifyWebLink(link.value, WebLinkLocation(pageUrl, link.line), linkBase);
+    std::vector<WebCheck> checks;
+    for (const FoundLink& link : reading.links) {
+        std::optional<WebCheck> check =
+            ClassifyWebLink(link.value, WebLinkLocation(pageUrl, link.line), linkBase);
+        if (check) checks.push_back(*std::move(check));
+    }
+    return checks;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/scan_options.h"
+#include "engine/web_checks.h"
 
 // A page's links are handed on group by group in this order, each group's
 // in text order: the anchors and frames, the images, then the other tags.
@@ -118,12 +119,13 @@ enum class PageAnchors { kSkipped, kCollected };
 // "pageUrl:line".
 [[nodiscard]] std::string WebLinkLocation(const std::string& pageUrl, int line);
 
-// Reads a fetched page and hands each link to ClassifyWebLink with
-// "pageUrl:line", resolved against the page's folder or its <base href>.
-// With anchors kept, the page's anchors are kept first for the fragments
-// that name it; with links skipped, only they are read.
+// Reads a fetched page and classifies each link (ClassifyWebLink) with
+// "pageUrl:line", resolved against the page's folder or its <base href>:
+// the checks they ask for, in text order. With anchors kept, the page's
+// anchors are kept first for the fragments that name it; with links
+// skipped, only they are read.
 enum class PageAnchorUse { kNotKept, kKept };
 enum class PageLinkUse { kFollowed, kSkipped };
-void ScanWebPageLinks(std::string_view text, const std::string& base, const std::string& pageUrl,
-                      PageAnchorUse anchors = PageAnchorUse::kNotKept,
-                      PageLinkUse links = PageLinkUse::kFollowed);
+[[nodiscard]] std::vector<WebCheck> ScanWebPageLinks(
+    std::string_view text, const std::string& base, const std::string& pageUrl,
+    PageAnchorUse anchors = PageAnchorUse::kNotKept, PageLinkUse links = PageLinkUse::kFollowed);

@@ -22,6 +22,7 @@
 #include "engine/scan_state.h"
 #include "engine/text_limits.h"
 #include "engine/url_functions.h"
+#include "engine/web_checks.h"
 #include "platform/file.h"
 #include "platform/text_codec.h"
 
@@ -54,6 +55,10 @@ constexpr std::uint32_t kNoFolder = UINT32_MAX;
 // it is met there again, whatever page holds it: most of a site's links
 // are such repeats, and are passed over without resolving them again.
 struct Walk {
+    explicit Walk(WebChecks& checks) : webChecks(checks) {}
+
+    // Where the web links of a local scan go.
+    WebChecks& webChecks;
     std::deque<PageCursor> pages;
     std::unordered_map<std::wstring, std::uint32_t> folders;
     IndexedTextList<char> repeats;
@@ -79,19 +84,6 @@ std::string_view RepeatKey(std::uint32_t folder, std::string_view value, std::st
     key.append(value);
     return key;
 }
-
-// The walk running on this thread, if any: CheckLocalFile called from within
-// it pushes the page instead of scanning it on the spot.
-thread_local Walk* activeWalk = nullptr;
-
-// Marks a walk active for its lifetime, also when a check throws.
-class ActiveWalkScope {
-public:
-    explicit ActiveWalkScope(Walk& walk) { activeWalk = &walk; }
-    ~ActiveWalkScope() { activeWalk = nullptr; }
-    ActiveWalkScope(const ActiveWalkScope&) = delete;
-    ActiveWalkScope& operator=(const ActiveWalkScope&) = delete;
-};
 
 bool ChecksAnchors() { return mainWindow->Options().checkAnchors != 0; }
 
@@ -232,32 +224,25 @@ void RunWalk(Walk& walk) {
         location.assign(page.path).push_back(L':');
         const std::string line = std::to_string(page.links->Line(link));
         location.append(line.begin(), line.end());
-        const LocalLinkRepeat repeat =
+        const LocalLinkDecision decision =
             ClassifyLocalLink(value, location, page.base, page.documentBase);
+        if (decision.file) {
+            VisitLocalFile(*decision.file, location, walk);
+        } else if (!decision.webAddress.empty()) {
+            HandOnChecks({WebCheck{ResponseUse::kStatusOnly, decision.webAddress, location, {}}},
+                         walk.webChecks);
+        }
         if (checksFragment) CheckLocalFragment(page, value, location);
-        if (memo && repeat == LocalLinkRepeat::kAddsNoRow)
+        if (memo && decision.repeat == LocalLinkRepeat::kAddsNoRow)
             walk.repeats.Add(RepeatKey(page.folder, value, key));
     }
 }
 
 }  // namespace
 
-void CheckLocalFile(const std::wstring& path, const std::wstring& location) {
-    CheckLocalFile(LocalPath{path, {}}, location);
-}
-
-void CheckLocalFile(const LocalPath& path, const std::wstring& location) {
-    CheckLocalFile(LocalLinkPaths{path, {}, {}, {}}, location);
-}
-
-void CheckLocalFile(const LocalLinkPaths& link, const std::wstring& location) {
-    if (activeWalk != nullptr) {
-        VisitLocalFile(link, location, *activeWalk);
-        return;
-    }
-    Walk walk;
-    const ActiveWalkScope scope(walk);
-    VisitLocalFile(link, location, walk);
+void CheckLocalFile(const LocalPath& path, const std::wstring& location, WebChecks& webChecks) {
+    Walk walk(webChecks);
+    VisitLocalFile(LocalLinkPaths{path, {}, {}, {}}, location, walk);
     RunWalk(walk);
 }
 
@@ -280,16 +265,16 @@ bool EndsInPageSuffix(std::string_view name) {
 
 // A folder as the start: its index page first, then every other page
 // under it that no link reached, in path order, each a start page.
-void ScanFolder(const LocalPath& folder) {
+void ScanFolder(const LocalPath& folder, WebChecks& webChecks) {
     ScanState& scan = TheScanState();
     if (const std::optional<LocalPath> index = IndexPageOf(folder)) {
-        CheckLocalFile(*index, index->text);
+        CheckLocalFile(*index, index->text, webChecks);
     }
     for (const std::string& file : FilesUnderFolder(folder.fileBytes)) {
         if (!scan.scanRunning) return;
         if (!EndsInPageSuffix(file)) continue;
         const LocalPath page{folder.text + Widen(file), folder.fileBytes + file};
-        if (!scan.reportedLinks.Contains(page.text)) CheckLocalFile(page, page.text);
+        if (!scan.reportedLinks.Contains(page.text)) CheckLocalFile(page, page.text, webChecks);
     }
 }
 
@@ -319,12 +304,15 @@ void RunLocalScan() {
     scan.startPath = LocalStartPath(scan.startPath);
     const bool startIsFolder = !scan.startPath.empty() && PathIsFolder(scan.startPath);
     scan.siteRoot = SiteRootOf(scan.startPath, startIsFolder);
+    ScanWebChecks webChecks;
     scan.scanRunning = true;
     if (startIsFolder) {
-        ScanFolder(FolderPath(scan.startPath));
+        ScanFolder(FolderPath(scan.startPath), webChecks.Checks());
     } else {
-        CheckLocalFile(scan.startPath, scan.startPath);
+        CheckLocalFile(LocalPath{scan.startPath, {}}, scan.startPath, webChecks.Checks());
     }
+    // The web links handed to fast checking are checked by now.
+    webChecks.Checks().RunUntilDone();
     scan.scanRunning = false;
     scan.siteRoot = {};
     scan.localAnchors.clear();

@@ -4,6 +4,8 @@
 
 #include <string>
 
+class WebChecks;
+
 // A local path twice over: as its rows show it (each byte of a link one
 // character) and as the file system is given it (the bytes of the page that
 // linked it and of the link itself, so a UTF-8 link under a folder typed with
@@ -34,12 +36,8 @@ struct LocalLinkPaths {
 void RunLocalScan();
 
 // Checks path, adds its row and, for a page, checks the files it links to
-// before returning.
-void CheckLocalFile(const std::wstring& path, const std::wstring& location);
-void CheckLocalFile(const LocalPath& path, const std::wstring& location);
-// The same for a link: the first of its names that a file has is checked and
-// reported; when none has one, the name without query or fragment.
-void CheckLocalFile(const LocalLinkPaths& link, const std::wstring& location);
+// before returning; the web links it meets are handed to webChecks.
+void CheckLocalFile(const LocalPath& path, const std::wstring& location, WebChecks& webChecks);
 
 // The path a local scan starts from: a bare file name (no "/") is taken in
 // the current folder as "./name", and dot segments are removed, so that the

@@ -1,10 +1,7 @@
-// Scan control: Start and Stop, the scan thread, the link check dispatcher
-// and its workers, the visited-URL list and the totals.
+// Scan control: Start and Stop, the scan thread and the totals.
 #include "engine/scan_control.h"
 
-#include <exception>
-#include <memory>
-
+#include "engine/classic_checks.h"
 #include "engine/main_window_record.h"
 #include "engine/results_table.h"
 #include "engine/scan_seams.h"
@@ -18,71 +15,6 @@
 
 namespace {
 
-void Pause(unsigned milliseconds) { SleepMilliseconds(milliseconds / TheScanSeams().pauseDivisor); }
-
-std::size_t QueuedPairCount() {
-    ScanState& scan = TheScanState();
-    SemaphoreHold hold(scan.queueLock);
-    return scan.linkCheckQueue.size();
-}
-
-// The front pair of the queue, or nullptr when it is empty.
-LinkCheckPair* FrontPair() {
-    ScanState& scan = TheScanState();
-    SemaphoreHold hold(scan.queueLock);
-    return scan.linkCheckQueue.empty() ? nullptr : &scan.linkCheckQueue.front();
-}
-
-void RemoveFrontPair() {
-    ScanState& scan = TheScanState();
-    SemaphoreHold hold(scan.queueLock);
-    if (!scan.linkCheckQueue.empty()) scan.linkCheckQueue.pop_front();
-}
-
-// Starts a worker for pair, trying again after a busy pause while the system
-// cannot create the thread. Returns false when every attempt failed.
-bool StartWorkerFor(LinkCheckPair& pair) {
-    for (unsigned attempt = 0; attempt < kWorkerStartAttempts; ++attempt) {
-        if (TheScanSeams().startThread([&pair] { LinkCheckWorker(pair); })) return true;
-        Pause(kBusyPauseMs);
-    }
-    return false;
-}
-
-// Hands every queued pair to a worker of its own, at most kMaxWorkers at once.
-void DrainQueue() {
-    ScanState& scan = TheScanState();
-    for (;;) {
-        LinkCheckPair* front = FrontPair();
-        if (front == nullptr) {
-            Pause(kIdlePauseMs);
-            return;
-        }
-        while (scan.activeWorkers >= kMaxWorkers) Pause(kBusyPauseMs);
-        if (StartWorkerFor(*front)) {
-            // The worker counts itself before it signals, so the count read
-            // next always includes it.
-            scan.handOff.Acquire();
-        } else if (scan.scanRunning) {
-            AddWebResult(front->url, kWorkerNotStartedState, front->location);
-        }
-        RemoveFrontPair();
-    }
-}
-
-// Checks one address and turns anything thrown into the link's row, since
-// an exception escaping a thread would end the program.
-void CheckWithoutThrowing(const std::string& url, const std::string& location) {
-    try {
-        TheScanSeams().fetchPage(url, location);
-    } catch (const std::exception& error) {
-        try {
-            AddWebResult(url, std::string("Check failed: ") + error.what(), location);
-        } catch (...) {
-        }
-    }
-}
-
 void SetStartLook() { mainWindow->SetStartButtonLook(StartButtonLook::kStart); }
 
 // The scan thread's body around ScanThreadMain: whatever happens, the scan
@@ -94,7 +26,7 @@ void RunScanThread() {
         ScanThreadMain();
     } catch (...) {
         scan.scanRunning = false;
-        while (scan.activeWorkers != 0) Pause(kBusyPauseMs);
+        while (scan.activeWorkers != 0) PauseScan(kBusyPauseMs);
         try {
             SetStartLook();
             ShowScanTotals();
@@ -159,72 +91,14 @@ void ScanThreadMain() {
     // The start page is one page among the others: its row and its links
     // use the same text a link to it would.
     scan.startAddress = NormaliseWebAddress(scan.startAddress);
-    const ScanOptions& options = mainWindow->Options();
-    std::unique_ptr<WebChecks> fastChecks;
-    if (options.fastChecking) fastChecks = MakeFastWebChecks(ConnectionsPerHostOf(options));
-    WebChecks& checks = fastChecks ? *fastChecks : ClassicWebChecks();
-    const CurrentWebChecksScope current(checks);
+    ScanWebChecks checks;
     scan.scanRunning = true;
-    EnqueueLink(scan.startAddress, scan.startAddress);
-    checks.RunUntilDone();
+    HandOnChecks({WebCheck{ResponseUse::kPage, scan.startAddress, scan.startAddress, {}}},
+                 checks.Checks());
+    checks.Checks().RunUntilDone();
     scan.scanRunning = false;
     SetStartLook();
     ShowScanTotals();
-}
-
-void DispatchLinkChecks() {
-    ScanState& scan = TheScanState();
-    for (;;) {
-        const unsigned workers = scan.activeWorkers;
-        const std::size_t queued = QueuedPairCount();
-        if (workers == 0 && queued == 0) return;
-        if (queued == 0) {
-            Pause(kIdlePauseMs);
-            continue;
-        }
-        DrainQueue();
-    }
-}
-
-void LinkCheckWorker(LinkCheckPair& pair) {
-    ScanState& scan = TheScanState();
-    ++scan.activeWorkers;
-    std::string url;
-    std::string location;
-    bool copied = true;
-    try {
-        url = pair.url;
-        location = pair.location;
-    } catch (...) {
-        copied = false;
-    }
-    // Released on every path: the dispatcher waits for it without a time-out.
-    (void)scan.handOff.Release();
-    if (copied) CheckWithoutThrowing(url, location);
-    --scan.activeWorkers;
-}
-
-void EnqueueLink(std::string_view url, std::string_view location) {
-    ScanState& scan = TheScanState();
-    {
-        // Look-up and append under one hold, so two workers that find the
-        // same new URL at once cannot both queue it.
-        SemaphoreHold hold(scan.visitedLock);
-        if (!scan.visitedUrls.Add(url)) return;
-    }
-    CurrentWebChecks().QueuePage(std::string(url), std::string(location));
-}
-
-bool IsUrlVisited(std::string_view url) {
-    ScanState& scan = TheScanState();
-    SemaphoreHold hold(scan.visitedLock);
-    return scan.visitedUrls.Contains(url);
-}
-
-void MarkUrlVisited(std::string_view url) {
-    ScanState& scan = TheScanState();
-    SemaphoreHold hold(scan.visitedLock);
-    scan.visitedUrls.Add(url);
 }
 
 std::wstring ScanTotalsText(unsigned rows, unsigned errors) {

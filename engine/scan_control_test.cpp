@@ -9,6 +9,7 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "engine/classic_checks.h"
 #include "engine/results_table.h"
 #include "engine/scan_seams.h"
 #include "platform/thread.h"

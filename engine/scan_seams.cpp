@@ -1,8 +1,8 @@
 // The seams' defaults: the real checks and real threads.
 #include "engine/scan_seams.h"
 
+#include "engine/classic_checks.h"
 #include "engine/local_scan.h"
-#include "engine/web_crawl.h"
 #include "platform/thread.h"
 
 namespace {

@@ -1,44 +1,42 @@
-// The classic web checks, and which checks the running scan uses.
+// Handing a page's checks on, and which checks a scan uses.
 #include "engine/web_checks.h"
 
-#include <atomic>
-
-#include "engine/scan_control.h"
+#include "engine/classic_checks.h"
+#include "engine/main_window_record.h"
+#include "engine/scan_options.h"
 #include "engine/scan_state.h"
-#include "engine/web_crawl.h"
+#include "engine/text_limits.h"
 
-namespace {
-
-class ClassicChecks final : public WebChecks {
-public:
-    void QueuePage(std::string url, std::string location) override {
-        ScanState& scan = TheScanState();
-        SemaphoreHold hold(scan.queueLock);
-        scan.linkCheckQueue.push_back(LinkCheckPair{std::move(url), std::move(location)});
+void HandOnChecks(std::vector<WebCheck> found, WebChecks& checks) {
+    ScanState& scan = TheScanState();
+    if (!scan.scanRunning || found.empty()) return;
+    const HttpsLinks https = CurrentHttpsLinks();
+    std::vector<WebCheck> accepted;
+    accepted.reserve(found.size());
+    {
+        // One hold for all of a page's links: two workers that find the same
+        // new page at once cannot both queue it.
+        SemaphoreHold hold(scan.visitedLock);
+        for (WebCheck& check : found) {
+            if (check.url.size() > kMaxAddressLength) continue;
+            const bool added = scan.visitedUrls.Add(check.url);
+            if (check.use == ResponseUse::kPage && !added) continue;
+            check.target = RequestTargetOfAddress(check.url, https);
+            accepted.push_back(std::move(check));
+        }
     }
-
-    void CheckExternal(std::string url, std::string location) override {
-        CheckExternalLink(url, location);
-    }
-
-    void RunUntilDone() override { DispatchLinkChecks(); }
-};
-
-std::atomic<WebChecks*> currentChecks{nullptr};
-
-}  // namespace
-
-WebChecks& ClassicWebChecks() {
-    // Never destroyed: detached workers may reach it while the program ends.
-    static ClassicChecks* const checks = new ClassicChecks;
-    return *checks;
+    if (!accepted.empty()) checks.Queue(std::move(accepted));
 }
 
-WebChecks& CurrentWebChecks() {
-    WebChecks* const checks = currentChecks.load();
-    return checks != nullptr ? *checks : ClassicWebChecks();
+WebRequestTarget RequestTargetOfAddress(std::string_view address, HttpsLinks https) {
+    return RequestTargetOf(address.substr(0, address.find('\0')), https);
 }
 
-CurrentWebChecksScope::CurrentWebChecksScope(WebChecks& checks) { currentChecks = &checks; }
+HttpsLinks CurrentHttpsLinks() { return HttpsLinksOf(mainWindow->Options()); }
 
-CurrentWebChecksScope::~CurrentWebChecksScope() { currentChecks = nullptr; }
+ScanWebChecks::ScanWebChecks() : m_checks(&ClassicWebChecks()) {
+    const ScanOptions& options = mainWindow->Options();
+    if (!options.fastChecking) return;
+    m_fast = MakeFastWebChecks(ConnectionsPerHostOf(options));
+    m_checks = m_fast.get();
+}

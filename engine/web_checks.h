@@ -1,47 +1,73 @@
-// How a web scan carries out its checks: the one place where the classic
+// How a scan carries out its web checks: the one place where the classic
 // pacing and fast checking differ. Link extraction, classification, the
-// visited list and the results table are the same for both; a web scan picks
-// its WebChecks when it starts, and every page it queues and every external
-// link it meets goes through it.
+// visited list and the results table are the same for both. A scan picks
+// its WebChecks when it starts; the links a page's classification decided
+// come back as values, and HandOnChecks applies the visited and length
+// rules to them, once for both paces, before the checks take them.
 //
-// Threads: QueuePage and CheckExternal are called from whichever thread
-// scans a page; RunUntilDone runs on the scan thread.
+// Threads: HandOnChecks and Queue are called from whichever thread read a
+// page (or, for a local scan's web links, the scan thread); RunUntilDone
+// runs on the scan thread.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <variant>
+#include <vector>
+
+#include "engine/http_exchange.h"
+#include "engine/url_functions.h"
+
+// Where a link was found: a web page's address and line, or a local page's
+// path and line, which may hold any character.
+using CheckLocation = std::variant<std::string, std::wstring>;
+
+// One check a link asks for: a page of the site to fetch, report and scan
+// (kPage), or an address checked by its status line (kStatusOnly).
+struct WebCheck {
+    ResponseUse use = ResponseUse::kPage;
+    std::string url;
+    CheckLocation location;
+    // Set when the check is handed on, with the https option of that moment.
+    WebRequestTarget target;
+};
 
 class WebChecks {
 public:
     virtual ~WebChecks() = default;
 
-    // A page of the site, just entered in the visited list: it is fetched,
-    // reported and scanned for links.
-    virtual void QueuePage(std::string url, std::string location) = 0;
-    // An absolute link outside its page's folder: checked by its status line.
-    virtual void CheckExternal(std::string url, std::string location) = 0;
+    // Checks that passed the visited and length rules, in the order their
+    // links were met. Pages among them are already in the visited list.
+    virtual void Queue(std::vector<WebCheck> checks) = 0;
     // Carries out the queued checks and every check they queue, until none
     // is left or the scan has been stopped.
     virtual void RunUntilDone() = 0;
 };
 
-// The classic pacing: the link check queue, drained by one short-lived
-// worker per link (at most ten) with the dispatcher's pauses, and external
-// links checked on the spot by the worker that met them.
-[[nodiscard]] WebChecks& ClassicWebChecks();
+// Hands the checks a page's links decided to checks, while the scan runs: a
+// page is queued once, at the first link met to it; an address checked by
+// its status is checked wherever it is met, and a page first met so is
+// never crawled afterwards; an address too long to request is neither.
+void HandOnChecks(std::vector<WebCheck> found, WebChecks& checks);
+
+// The request target of a check's address, which goes to the request as a C
+// string: nothing after a zero byte.
+[[nodiscard]] WebRequestTarget RequestTargetOfAddress(std::string_view address, HttpsLinks https);
+
+// The https option as the running scan reads it.
+[[nodiscard]] HttpsLinks CurrentHttpsLinks();
 
 // Fast checking (engine/fast_checks.cpp): a pool of workers, connections
 // kept alive, at most connectionsPerHost to one server, and no pauses.
 [[nodiscard]] std::unique_ptr<WebChecks> MakeFastWebChecks(int connectionsPerHost);
 
-// The checks of the web scan that is running; the classic ones when none is.
-[[nodiscard]] WebChecks& CurrentWebChecks();
-
-// Makes checks the current ones for its lifetime: the web scan's.
-class CurrentWebChecksScope {
+// The checks a scan with these options uses: fast or classic.
+class ScanWebChecks {
 public:
-    explicit CurrentWebChecksScope(WebChecks& checks);
-    ~CurrentWebChecksScope();
-    CurrentWebChecksScope(const CurrentWebChecksScope&) = delete;
-    CurrentWebChecksScope& operator=(const CurrentWebChecksScope&) = delete;
+    ScanWebChecks();
+    [[nodiscard]] WebChecks& Checks() { return *m_checks; }
+
+private:
+    std::unique_ptr<WebChecks> m_fast;
+    WebChecks* m_checks;
 };

@@ -15,7 +15,7 @@
 
 #include "engine/http_exchange.h"
 #include "engine/http_framing.h"
-#include "engine/web_crawl.h"
+#include "engine/web_check_rows.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/plain_http_response.h"

@@ -237,17 +237,16 @@ HeadlessWindow& Window() {
     return window;
 }
 
-// The classifiers themselves, with no scan running: a web link that is to be
-// crawled lands in the queue as resolved, and nothing opens a connection or a
-// file; a local page's web link becomes its skipped row. The https option is
-// read from the window.
+// The classifiers themselves, with no scan running: a web link decides a
+// page to crawl (inside the page's folder) or an address to check by its
+// status, resolved, and nothing opens a connection or a file; a local
+// page's web link becomes its skipped row. The https option is read from
+// the window.
 void CheckClassifiers(std::string_view value, const std::string& base, HttpsLinks https) {
     HeadlessWindow& window = Window();
     window.Options().checkHttpsLinks = https == HttpsLinks::kChecked;
     ScanState& scan = TheScanState();
     scan.scanRunning = false;
-    scan.visitedUrls.Clear();
-    scan.linkCheckQueue.clear();
     // Each classifier reads the value as a browser would before anything
     // else; "//host/path" takes the scheme of the page.
     std::string clean = CleanLinkValue(value);
@@ -255,29 +254,34 @@ void CheckClassifiers(std::string_view value, const std::string& base, HttpsLink
     const LinkKind kind = KindOfLink(clean, https);
     const bool leadsNowhere =
         kind != LinkKind::kAbsoluteWeb && LeadsNowhereToCheck(clean, PageVariant::kWeb);
-    ClassifyWebLink(value, "page:7", base);
-    std::optional<std::string> queued;
+    const std::optional<WebCheck> check = ClassifyWebLink(value, "page:7", base);
+    std::optional<WebCheck> expected;
     if (kind == LinkKind::kAbsoluteWeb) {
-        if (NormaliseWebAddress(clean).starts_with(base)) queued = NormaliseWebAddress(clean);
+        const std::string url = NormaliseWebAddress(clean);
+        expected = WebCheck{url.starts_with(base) ? ResponseUse::kPage : ResponseUse::kStatusOnly,
+                            url,
+                            "page:7",
+                            {}};
     } else if (clean.starts_with('?')) {
         // The page itself (here its folder) with the query.
-        queued = NormaliseWebAddress(base.substr(0, QueryOrFragmentStart(base)) + clean);
+        expected = WebCheck{ResponseUse::kPage,
+                            NormaliseWebAddress(base.substr(0, QueryOrFragmentStart(base)) + clean),
+                            "page:7",
+                            {}};
     } else if (kind != LinkKind::kIgnored && !leadsNowhere) {
-        queued = ResolveWebLink(clean, kind, base);
+        expected = WebCheck{ResponseUse::kPage, ResolveWebLink(clean, kind, base), "page:7", {}};
     }
-    if (!queued || queued->size() > kMaxAddressLength) {
-        FUZZ_CHECK(scan.linkCheckQueue.empty());
-    } else {
-        FUZZ_CHECK(scan.linkCheckQueue.size() == 1);
-        FUZZ_CHECK(scan.linkCheckQueue.front().url == *queued);
-        FUZZ_CHECK(scan.linkCheckQueue.front().location == "page:7");
+    FUZZ_CHECK(check.has_value() == expected.has_value());
+    if (check) {
+        FUZZ_CHECK(check->use == expected->use && check->url == expected->url);
+        FUZZ_CHECK(check->location == expected->location);
     }
-    scan.linkCheckQueue.clear();
 
     window.DeleteAllRows();
     scan.reportedLinks.Clear();
     window.Options().checkExternalUrls = 0;
-    ClassifyLocalLink(value, L"page:7", Widen(base));
+    const LocalLinkDecision decision =
+        ClassifyLocalLink(value, L"page:7", LocalPath{Widen(base), {}});
     const std::vector<ResultRow> rows = window.Rows();
     // In a local page "//host/path" is an http address.
     std::string localClean = CleanLinkValue(value.substr(0, 19999));
@@ -287,9 +291,12 @@ void CheckClassifiers(std::string_view value, const std::string& base, HttpsLink
         const std::string shown = NormaliseWebAddress(localClean);
         FUZZ_CHECK(rows.front() == (ResultRow{Widen(shown), L"Absolute URL - skipped", L"page:7",
                                               ResultIcon::kSkipped}));
+        FUZZ_CHECK(decision.repeat == LocalLinkRepeat::kAddsARowEachTime && !decision.file);
     } else {
         FUZZ_CHECK(rows.empty());
+        FUZZ_CHECK(decision.repeat == LocalLinkRepeat::kAddsNoRow);
     }
+    FUZZ_CHECK(decision.webAddress.empty());
 }
 
 }  // namespace

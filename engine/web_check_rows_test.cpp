@@ -1,6 +1,6 @@
 // The web crawl against real sockets: a scripted server on a loopback address
 // of the test's own, and one crawl of an unmodified nginx.
-#include "engine/web_crawl.h"
+#include "engine/web_check_rows.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/classic_checks.h"
 #include "engine/scan_control.h"
 #include "engine/scan_state.h"
 #include "platform/text_codec.h"
@@ -279,6 +280,32 @@ TEST_F(WebChecksOutsideACrawl, LocalPagesCheckTheirWebLinksWhenAsked) {
                 ElementsAre(Row{path, L"OK", path}, Row{U("/ok.html"), L"200 OK", path + L":2"},
                             Row{U("/missing.html"), L"404 Not Found", path + L":3"}));
     EXPECT_THAT(m_server.RequestedPaths(), ElementsAre("/ok.html", "/missing.html"));
+}
+
+// With fast checking, a local page's web links go to the pool as a web
+// scan's do: checked side by side, their rows in the local page's location.
+TEST_F(WebChecksOutsideACrawl, LocalPagesHandTheirWebLinksToFastChecking) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    TempFolder site;
+    const std::string page = "p\xc4\x81ge.html";
+    std::string links;
+    for (int i = 0; i < 6; ++i) links += Anchor(m_server.Url("/slow" + std::to_string(i)));
+    site.Put(page, "<html>\n" + links);
+    ScriptedResponse slow = HtmlPage("200 OK", "slow");
+    slow.chunks.front().pauseBefore = std::chrono::milliseconds(300);
+    m_server.SetDefaultResponse(slow);
+    m_window.Options().checkExternalUrls = 1;
+    m_window.Options().fastChecking = 1;
+    m_window.Options().connectionsPerHost = 6;
+    ScanAndWait(site.WidePathOf(page));
+    const std::wstring path = site.WidePathOf(page);
+    std::vector<Row> expected{Row{path, L"OK", path}};
+    for (int i = 0; i < 6; ++i) {
+        expected.push_back(
+            Row{U("/slow" + std::to_string(i)), L"200 OK", path + L":" + std::to_wstring(i + 2)});
+    }
+    EXPECT_THAT(Rows(), UnorderedElementsAreArray(expected));
+    EXPECT_GT(m_server.MostConnectionsAtOnce(), 1u);
 }
 
 class WebCrawlNginx : public ScanFixture {};

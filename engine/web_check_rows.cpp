@@ -1,8 +1,9 @@
-// The web crawl's two checks. Each owns its socket and buffers; what they
-// share (the table, the visited list, the queue) has its own locks.
-#include "engine/web_crawl.h"
+// The rows of web checks. What they share (the table, the anchors) has its
+// own locks.
+#include "engine/web_check_rows.h"
 
 #include <optional>
+#include <variant>
 
 #include "engine/http_exchange.h"
 #include "engine/link_extraction.h"
@@ -65,31 +66,10 @@ std::string ResponseStatusText(std::string_view firstBlock) {
     return StatusTextOf(firstBlock);
 }
 
-HttpsLinks CurrentHttpsLinks() { return HttpsLinksOf(mainWindow->Options()); }
-
-// A classic exchange: one connection for this request alone, closed at its end.
-WebResponse ClassicExchange(const std::string& address, ResponseUse use) {
-    // The address is a C string to the request: nothing after a zero byte.
-    const WebRequestTarget target = RequestTargetOf(
-        std::string_view(address).substr(0, address.find('\0')), CurrentHttpsLinks());
-    HttpConnection connection;
-    return Exchange(ReadingStyle::kClassic, connection, target, use, nullptr,
-                    TheScanState().scanRunning);
-}
-
 // The state of an external link's row.
 std::string ExternalState(const WebResponse& response) {
     if (std::optional<std::string> error = FailedExchangeState(response)) return *std::move(error);
     return CutState(ResponseStatusText(response.firstBlock));
-}
-
-// Shared start of CheckExternalLink: false when the check does not run.
-bool BeginExternalCheck(const std::string& address) {
-    if (!TheScanState().scanRunning) return false;
-    // Too long to be requested; classification does not hand such addresses on.
-    if (address.size() > kMaxAddressLength) return false;
-    ShowCheckingStatus(address);
-    return true;
 }
 
 }  // namespace
@@ -107,17 +87,11 @@ void ShowCheckingStatus(const std::string& address) {
     mainWindow->SetStatusText(CheckingStatusText(Widen(address)));
 }
 
-void FetchPage(const std::string& address, const std::string& location) {
-    if (!TheScanState().scanRunning) return;
-    ShowCheckingStatus(address);
-    ReportPageCheck(address, location, ClassicExchange(address, ResponseUse::kPage));
-}
-
-void ReportPageCheck(const std::string& address, const std::string& location,
-                     const WebResponse& response) {
+std::vector<WebCheck> ReportPageCheck(const std::string& address, const std::string& location,
+                                      const WebResponse& response) {
     if (const std::optional<std::string> error = FailedExchangeState(response)) {
         AddWebResult(address, *error, location);
-        return;
+        return {};
     }
     const std::string state = PageStateText(response.firstBlock);
     AddWebResult(address, state, location);
@@ -128,26 +102,14 @@ void ReportPageCheck(const std::string& address, const std::string& location,
         mainWindow->Options().checkAnchors != 0 && status >= 200 && status <= 299;
     const bool followsLinks =
         !mainWindow->Options().scanPageOnly || address == TheScanState().startAddress;
-    if (!followsLinks && !keepsAnchors) return;
-    ScanWebPageLinks(response.body, GetUrlFolder(address), address,
-                     keepsAnchors ? PageAnchorUse::kKept : PageAnchorUse::kNotKept,
-                     followsLinks ? PageLinkUse::kFollowed : PageLinkUse::kSkipped);
+    if (!followsLinks && !keepsAnchors) return {};
+    return ScanWebPageLinks(response.body, GetUrlFolder(address), address,
+                            keepsAnchors ? PageAnchorUse::kKept : PageAnchorUse::kNotKept,
+                            followsLinks ? PageLinkUse::kFollowed : PageLinkUse::kSkipped);
 }
 
-void ReportExternalCheck(const std::string& address, const std::string& location,
+void ReportExternalCheck(const std::string& address, const CheckLocation& location,
                          const WebResponse& response) {
-    AddWebResult(address, ExternalState(response), location);
-}
-
-void CheckExternalLink(const std::string& address, const std::string& location) {
-    if (!BeginExternalCheck(address)) return;
-    MarkUrlVisited(address);
-    ReportExternalCheck(address, location, ClassicExchange(address, ResponseUse::kStatusOnly));
-}
-
-void CheckExternalLink(const std::string& address, const std::wstring& location) {
-    if (!BeginExternalCheck(address)) return;
-    MarkUrlVisited(address);
-    AddWebResult(address, ExternalState(ClassicExchange(address, ResponseUse::kStatusOnly)),
-                 location);
+    const std::string state = ExternalState(response);
+    std::visit([&](const auto& where) { AddWebResult(address, state, where); }, location);
 }

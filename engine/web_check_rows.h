@@ -1,13 +1,15 @@
-// Checking web addresses during a scan: FetchPage for a queued address (its
-// row, then its links), CheckExternalLink for an address checked by its
-// status line alone. Both run to their end on the calling thread.
+// The rows of web checks, whichever pace ran them: a fetched page's row and
+// the checks its links ask for, an address checked by its status line, and
+// the state texts both are made of.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/http_exchange.h"
+#include "engine/web_checks.h"
 
 // A state text is held in 256 bytes: 255 characters at most.
 inline constexpr std::size_t kMaxStateLength = 255;
@@ -19,23 +21,18 @@ inline constexpr char kNoResponseState[] = "Connection error. No response from s
 inline constexpr char kTlsAnswerToPlainRequestState[] =
     "TLS error: the server answered in TLS, not plain HTTP";
 
-void FetchPage(const std::string& address, const std::string& location);
-
-// A checked page's row, then (unless only the start page is scanned) its
-// links handed to the classification. Any thread; the scan's own locks.
-void ReportPageCheck(const std::string& address, const std::string& location,
-                     const WebResponse& response);
+// A checked page's row, then (unless only the start page is scanned) the
+// checks its links ask for, in the order they were met. Any thread; the
+// scan's own locks.
+[[nodiscard]] std::vector<WebCheck> ReportPageCheck(const std::string& address,
+                                                    const std::string& location,
+                                                    const WebResponse& response);
 // A checked external link's row: its status text, or its failure.
-void ReportExternalCheck(const std::string& address, const std::string& location,
+void ReportExternalCheck(const std::string& address, const CheckLocation& location,
                          const WebResponse& response);
 
 // The status message of a check: "Checking %s..." with the address.
 void ShowCheckingStatus(const std::string& address);
-
-// The location is bytes when the link was found in a web page and wide when
-// it was found in a local page, whose path may hold any character.
-void CheckExternalLink(const std::string& address, const std::string& location);
-void CheckExternalLink(const std::string& address, const std::wstring& location);
 
 // The State of a fetched page: the status text (or, from a server that
 // answers in TLS, kTlsAnswerToPlainRequestState), and for a 301 the " => "
