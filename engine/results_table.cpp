@@ -38,8 +38,20 @@ int LeadingDecimal(std::string_view text) {
 }
 
 ResultIcon WebStateIcon(std::string_view state) {
-    const int status = LeadingDecimal(state);
-    return (status == 200 || status == 301 || status == 302) ? ResultIcon::kOk : ResultIcon::kError;
+    // A page that is there, or any of HTTP/1.1's redirects to one: 303 and
+    // 307 answer forms and temporary moves, 308 is today's permanent move
+    // (http to https, a missing trailing slash).
+    switch (LeadingDecimal(state)) {
+        case 200:
+        case 301:
+        case 302:
+        case 303:
+        case 307:
+        case 308:
+            return ResultIcon::kOk;
+        default:
+            return ResultIcon::kError;
+    }
 }
 
 ResultIcon LocalStateIcon(std::wstring_view state) {

@@ -14,7 +14,8 @@
 inline constexpr std::size_t kMaxRowTextLength = 19999;
 
 // A web row (byte texts); any scan or worker thread. Success is a state whose
-// leading number is 200, 301 or 302; anything else counts as an error.
+// leading number is 200 or a redirect (301, 302, 303, 307, 308); anything
+// else counts as an error.
 void AddWebResult(std::string_view link, std::string_view state, std::string_view location);
 // The same, for a web link found in a local page: its location keeps every
 // character of the page's path.

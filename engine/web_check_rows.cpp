@@ -76,7 +76,8 @@ std::string ExternalState(const WebResponse& response) {
 
 std::string PageStateText(std::string_view firstBlock) {
     std::string state = ResponseStatusText(firstBlock);
-    if (state.find("301") != std::string::npos) {
+    // A permanent move names where the page went.
+    if (state.find("301") != std::string::npos || state.find("308") != std::string::npos) {
         const std::string_view target = RedirectTarget(firstBlock);
         if (!target.empty()) state.append(" => ").append(target);
     }

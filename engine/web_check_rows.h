@@ -35,6 +35,6 @@ void ReportExternalCheck(const std::string& address, const CheckLocation& locati
 void ShowCheckingStatus(const std::string& address);
 
 // The State of a fetched page: the status text (or, from a server that
-// answers in TLS, kTlsAnswerToPlainRequestState), and for a 301 the " => "
+// answers in TLS, kTlsAnswerToPlainRequestState), and for a 301 or 308 the " => "
 // suffix with the Location header's value; at most 255 characters.
 [[nodiscard]] std::string PageStateText(std::string_view firstBlock);

@@ -27,10 +27,14 @@ using ::testing::UnorderedElementsAre;
 using ::testing::UnorderedElementsAreArray;
 using Row = std::vector<std::wstring>;
 
-TEST(PageStateText, MovedPermanentlyAloneGetsTheLocationSuffix) {
+TEST(PageStateText, PermanentMovesAloneGetTheLocationSuffix) {
     EXPECT_EQ(PageStateText("HTTP/1.1 301 Moved Permanently\r\nLocation: http://s/new/\r\n\r\n"),
               "301 Moved Permanently =>  http://s/new/");
     EXPECT_EQ(PageStateText("HTTP/1.1 302 Found\r\nLocation: http://s/new/\r\n\r\n"), "302 Found");
+    EXPECT_EQ(PageStateText("HTTP/1.1 308 Permanent Redirect\r\nLocation: https://s/\r\n\r\n"),
+              "308 Permanent Redirect =>  https://s/");
+    EXPECT_EQ(PageStateText("HTTP/1.1 307 Temporary Redirect\r\nLocation: /x\r\n\r\n"),
+              "307 Temporary Redirect");
     // No line end inside the first block, a lower-case header, an empty value: no suffix.
     EXPECT_EQ(PageStateText("HTTP/1.1 301 Moved\r\nLocation: http://s/ne"), "301 Moved");
     EXPECT_EQ(PageStateText("HTTP/1.1 301 Moved\r\nlocation: http://s/\r\n"), "301 Moved");
@@ -206,6 +210,34 @@ TEST_P(WebCrawl, ErrorAndRedirectPagesStillYieldTheirLinks) {
             Row{U("/from404.html"), L"200 OK", At("/gone.html", 1)},
             Row{U("/from301.html"), L"200 OK", At("/moved.html", 1)}));
     EXPECT_EQ(m_window.StatusText(), L"Total links found: 6, errors: 1");
+}
+
+// HTTP/1.1's redirects all count as fine, in the site and outside it; a
+// permanent one names its target.
+TEST_P(WebCrawl, EveryRedirectOfHttp11IsFine) {
+    SKIP_WITHOUT_PORT_80(m_server);
+    ScriptedHttpServer other(LoopbackAddressForTest(1));
+    ASSERT_TRUE(other.IsListening()) << other.Failure();
+    other.SetDefaultResponse(Reply("HTTP/1.1 307 Temporary Redirect\r\nLocation: /t\r\n\r\n"));
+    m_server.SetResponse("/",
+                         HtmlPage("200 OK", " " + Anchor("see.html") + Anchor("temp.html") +
+                                                Anchor("perm.html") + Anchor(other.Url("/x"))));
+    const auto redirect = [](const std::string& status) {
+        return Reply("HTTP/1.1 " + status + "\r\nLocation: https://site.example/new/\r\n\r\n");
+    };
+    m_server.SetResponse("/see.html", redirect("303 See Other"));
+    m_server.SetResponse("/temp.html", redirect("307 Temporary Redirect"));
+    m_server.SetResponse("/perm.html", redirect("308 Permanent Redirect"));
+    ScanAndWait(U("/"));
+    EXPECT_THAT(
+        Rows(),
+        UnorderedElementsAre(
+            Row{U("/"), L"200 OK", U("/")}, Row{U("/see.html"), L"303 See Other", At("/", 1)},
+            Row{U("/temp.html"), L"307 Temporary Redirect", At("/", 2)},
+            Row{U("/perm.html"), L"308 Permanent Redirect =>  https://site.example/new/",
+                At("/", 3)},
+            Row{Widen(other.Url("/x")), L"307 Temporary Redirect", At("/", 4)}));
+    EXPECT_EQ(m_window.StatusText(), L"Total links found: 5, errors: 0");
 }
 
 TEST_P(WebCrawl, AnImageInTheFolderIsFetchedThroughTheQueueWithoutLinks) {
