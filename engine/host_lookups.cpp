@@ -19,20 +19,20 @@ struct HostLookups::Lookup {
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false;
-    std::optional<HostAddress> address;
+    std::vector<HostAddress> addresses;
 
     void Run(const std::string& host) {
-        std::optional<HostAddress> found = LookUpHostAddress(host.c_str());
+        std::vector<HostAddress> found = LookUpHostAddresses(host.c_str());
         {
             std::lock_guard lock(mutex);
-            address = found;
+            addresses = std::move(found);
             done = true;
         }
         ended.notify_all();
     }
 };
 
-std::optional<HostAddress> HostLookups::AddressOf(const std::string& host,
+std::vector<HostAddress> HostLookups::AddressesOf(const std::string& host,
                                                   const std::atomic<bool>& keepGoing) {
     std::shared_ptr<Lookup> lookup;
     bool first = false;
@@ -54,10 +54,10 @@ std::optional<HostAddress> HostLookups::AddressOf(const std::string& host,
     }
     std::unique_lock lock(lookup->mutex);
     while (!lookup->done) {
-        if (!keepGoing) return std::nullopt;
+        if (!keepGoing) return {};
         lookup->ended.wait_for(lock, kStopPoll);
     }
-    return lookup->address;
+    return lookup->addresses;
 }
 
 std::size_t HostLookups::LookupsStarted() const {

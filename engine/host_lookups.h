@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/socket.h"
 
@@ -21,10 +22,10 @@ public:
     HostLookups(const HostLookups&) = delete;
     HostLookups& operator=(const HostLookups&) = delete;
 
-    // The address of host, looked up by the first caller that asks for it
-    // and kept for the others; nullopt when host has none, or when keepGoing
-    // turned false before the look-up ended.
-    [[nodiscard]] std::optional<HostAddress> AddressOf(const std::string& host,
+    // The addresses of host (LookUpHostAddresses), looked up by the first
+    // caller that asks for them and kept for the others; empty when host has
+    // none, or when keepGoing turned false before the look-up ended.
+    [[nodiscard]] std::vector<HostAddress> AddressesOf(const std::string& host,
                                                        const std::atomic<bool>& keepGoing);
 
     // How many look-ups were started (each host once).

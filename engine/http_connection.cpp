@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <optional>
+#include <vector>
 
 #include "engine/http_message.h"
 #include "platform/tls.h"
@@ -17,10 +18,28 @@ constexpr int kConnectSliceMs = 50;
 constexpr char kCertificateErrorPrefix[] = "Certificate error: ";
 constexpr char kTlsErrorPrefix[] = "TLS error: ";
 
-std::optional<HostAddress> AddressOf(const std::string& host, HostLookups* lookups,
+std::vector<HostAddress> AddressesOf(const std::string& host, HostLookups* lookups,
                                      const std::atomic<bool>& keepGoing) {
-    if (lookups != nullptr) return lookups->AddressOf(host, keepGoing);
-    return LookUpHostAddress(host.c_str());
+    const std::string name = HostToResolve(host);
+    if (lookups != nullptr) return lookups->AddressesOf(name, keepGoing);
+    return LookUpHostAddresses(name.c_str());
+}
+
+// Waits for a connect that started in the background, in slices, until it
+// is made or fails, the deadline passes (when bounded) or keepGoing turns
+// false.
+ConnectStart FinishConnect(SocketHandle socket, ConnectStart start, bool bounded,
+                           Clock::time_point deadline, const std::atomic<bool>& keepGoing) {
+    while (start == ConnectStart::kInProgress && keepGoing &&
+           (!bounded || Clock::now() < deadline)) {
+        const Readiness ready = WaitUntilWritable(socket, kConnectSliceMs);
+        if (ready == Readiness::kWritable) {
+            start = FinishTcpConnect(socket) ? ConnectStart::kConnected : ConnectStart::kFailed;
+        } else if (ready == Readiness::kFailed) {
+            start = ConnectStart::kFailed;
+        }
+    }
+    return start;
 }
 
 }  // namespace
@@ -38,41 +57,46 @@ ConnectionOpening HttpConnection::Open(const WebRequestTarget& target, HostLooku
                                        int connectTimeoutMs, int handshakeTimeoutMs,
                                        const std::atomic<bool>& keepGoing, std::string* failure) {
     Close();
-    const SocketHandle socket = CreateTcpClientSocket();
-    if (socket == kInvalidSocket) return ConnectionOpening::kNoSocket;
-    SetSocket(socket);
-    const std::optional<HostAddress> address = AddressOf(target.connectHost, lookups, keepGoing);
-    if (!address) {
-        Close();
-        return ConnectionOpening::kNoConnection;
-    }
-    const bool bounded = connectTimeoutMs > 0;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(connectTimeoutMs);
-    ConnectStart start = StartTcpConnect(socket, target.port, *address);
-    while (start == ConnectStart::kInProgress && keepGoing &&
-           (!bounded || Clock::now() < deadline)) {
-        const Readiness ready = WaitUntilWritable(socket, kConnectSliceMs);
-        if (ready == Readiness::kWritable) {
-            start = FinishTcpConnect(socket) ? ConnectStart::kConnected : ConnectStart::kFailed;
-        } else if (ready == Readiness::kFailed) {
-            start = ConnectStart::kFailed;
-        }
-    }
-    if (start != ConnectStart::kConnected) {
-        Close();
-        return ConnectionOpening::kNoConnection;
-    }
+    const std::vector<HostAddress> addresses = AddressesOf(target.connectHost, lookups, keepGoing);
+    if (addresses.empty()) return ConnectionOpening::kNoConnection;
+    const ConnectionOpening connected =
+        ConnectToOneOf(addresses, target.port, connectTimeoutMs, keepGoing);
+    if (connected != ConnectionOpening::kReady) return connected;
     // Each request is one write: sending it at once saves the peer's
     // delayed acknowledgement on every exchange of a kept connection.
-    SendWithoutDelay(socket);
+    SendWithoutDelay(m_socket);
     if (!target.secure) return ConnectionOpening::kReady;
     m_tls = std::make_unique<TlsClientConnection>();
-    const TlsHandshakeResult result =
-        m_tls->Handshake(socket, target.connectHost, target.port, handshakeTimeoutMs);
+    const TlsHandshakeResult result = m_tls->Handshake(m_socket, HostToResolve(target.connectHost),
+                                                       target.port, handshakeTimeoutMs);
     if (result.outcome == TlsHandshakeOutcome::kEstablished) return ConnectionOpening::kReady;
     *failure = HandshakeFailureState(result);
     Close();
     return ConnectionOpening::kNoSecureChannel;
+}
+
+ConnectionOpening HttpConnection::ConnectToOneOf(const std::vector<HostAddress>& addresses,
+                                                 unsigned short port, int connectTimeoutMs,
+                                                 const std::atomic<bool>& keepGoing) {
+    // One bound for all: an address that refuses at once leaves the next
+    // the time it did not use.
+    const bool bounded = connectTimeoutMs > 0;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(connectTimeoutMs);
+    bool tried = false;
+    bool madeSocket = false;
+    for (const HostAddress& address : addresses) {
+        if (!keepGoing || (bounded && Clock::now() >= deadline)) break;
+        tried = true;
+        const SocketHandle socket = CreateTcpClientSocketFor(address);
+        if (socket == kInvalidSocket) continue;
+        madeSocket = true;
+        SetSocket(socket);
+        const ConnectStart start = FinishConnect(socket, StartTcpConnect(socket, port, address),
+                                                 bounded, deadline, keepGoing);
+        if (start == ConnectStart::kConnected) return ConnectionOpening::kReady;
+        Close();
+    }
+    return tried && !madeSocket ? ConnectionOpening::kNoSocket : ConnectionOpening::kNoConnection;
 }
 
 bool HttpConnection::SendAll(std::string_view bytes, int timeoutMs) {

@@ -16,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/host_lookups.h"
 #include "engine/url_functions.h"
@@ -48,8 +49,9 @@ public:
     HttpConnection& operator=(const HttpConnection&) = delete;
 
     // Connects to target (TCP, then TLS for a secure target), giving up as
-    // soon as keepGoing turns false. The host's address comes from lookups,
-    // or is looked up now when lookups is null. connectTimeoutMs bounds the
+    // soon as keepGoing turns false. The host's addresses (IPv4 first, then
+    // IPv6; an address in brackets is its own) come from lookups, or are
+    // looked up now when lookups is null, and are tried in turn. connectTimeoutMs bounds the
     // TCP connect (0: as long as the system tries); handshakeTimeoutMs the
     // TLS handshake. With kNoSecureChannel, *failure says why
     // ("Certificate error: ..." or "TLS error: ...").
@@ -70,6 +72,9 @@ public:
     void Close();
 
 private:
+    // Connects to port of the first of addresses that answers, in turn.
+    ConnectionOpening ConnectToOneOf(const std::vector<HostAddress>& addresses, unsigned short port,
+                                     int connectTimeoutMs, const std::atomic<bool>& keepGoing);
     // Gives the connection its socket, or takes it away (kInvalidSocket).
     void SetSocket(SocketHandle socket);
 

@@ -221,6 +221,13 @@ std::string GetUrlOrigin(std::string_view text) {
     return std::string(kHttpsScheme) + std::string(rest.substr(0, rest.find('/')));
 }
 
+std::string HostToResolve(std::string_view connectHost) {
+    if (connectHost.size() > 2 && connectHost.starts_with('[') && connectHost.ends_with(']')) {
+        connectHost = connectHost.substr(1, connectHost.size() - 2);
+    }
+    return std::string(connectHost);
+}
+
 WebRequestTarget RequestTargetOf(std::string_view address, HttpsLinks https) {
     if (https == HttpsLinks::kChecked && address.starts_with("https:")) {
         return SecureRequestTarget(address);

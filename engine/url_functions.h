@@ -57,6 +57,11 @@ struct WebRequestTarget {
     std::string path;
 };
 
+// The name a request target's connectHost gives the resolver: an IPv6
+// address without the brackets an address writes around it ("[::1]" is
+// "::1"); any other host as it is.
+[[nodiscard]] std::string HostToResolve(std::string_view connectHost);
+
 // The request target of address. An https address goes to port 443, or to
 // the port its host names (1 to 65535); a port that is not one stays part
 // of the host to connect to, which then does not resolve.

@@ -22,6 +22,7 @@
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 using ::testing::UnorderedElementsAreArray;
@@ -338,6 +339,35 @@ TEST_F(WebChecksOutsideACrawl, LocalPagesHandTheirWebLinksToFastChecking) {
     }
     EXPECT_THAT(Rows(), UnorderedElementsAreArray(expected));
     EXPECT_GT(m_server.MostConnectionsAtOnce(), 1u);
+}
+
+// A site on an IPv6 address, crawled in both paces: its pages and its
+// absolute links reached, the Host header with the brackets. One test, so
+// that nothing else listens on port 80 of ::1 meanwhile.
+using WebCrawlOverIpv6 = ScanFixture;
+
+TEST_F(WebCrawlOverIpv6, ASiteOnAnIpv6AddressIsCrawledInBothPaces) {
+    ScriptedHttpServer server("::1");
+    SKIP_WITHOUT_PORT_80(server);
+    server.SetResponse(
+        "/", KeptAlivePage("200 OK", " " + Anchor("a.html") + Anchor(server.Url("/b.html")) +
+                                         Anchor("gone.html")));
+    server.SetResponse("/a.html", KeptAlivePage("200 OK", "a"));
+    server.SetResponse("/b.html", KeptAlivePage("200 OK", "b"));
+    const std::wstring start = Widen(server.Url("/"));
+    for (const int fast : {0, 1}) {
+        m_window.Options().fastChecking = fast;
+        ScanAndWait(start);
+        EXPECT_THAT(Rows(), UnorderedElementsAre(
+                                Row{start, L"200 OK", start},
+                                Row{start + L"a.html", L"200 OK", start + L":1"},
+                                Row{start + L"b.html", L"200 OK", start + L":2"},
+                                Row{start + L"gone.html", L"404 Not Found", start + L":3"}))
+            << "fast " << fast;
+    }
+    for (const std::string& request : server.Requests()) {
+        EXPECT_THAT(request, HasSubstr("\r\nHost: [::1]\r\n"));
+    }
 }
 
 class WebCrawlNginx : public ScanFixture {};

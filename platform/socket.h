@@ -1,12 +1,14 @@
-// IPv4 TCP sockets: the start-up, the calls of a client connection, and the
-// listening side that the loopback test servers use. A handle belongs to one
+// TCP sockets over IPv4 and IPv6: the start-up, the calls of a client
+// connection, and the listening side that the loopback test servers use. A handle belongs to one
 // owner at a time; different handles may be used from different threads.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 using SocketHandle = std::intptr_t;
 // All bits set, as an invalid socket has always been written.
@@ -26,14 +28,24 @@ inline constexpr SocketHandle kInvalidSocket = -1;
 // no address or the connection is refused or fails.
 [[nodiscard]] bool ConnectTcpSocket(SocketHandle socket, unsigned short port, const char* host);
 
-// An IPv4 address in network byte order.
+// An IPv4 or IPv6 address in network byte order (an IPv4 one in the first
+// four bytes).
 struct HostAddress {
-    std::uint32_t networkOrder = 0;
+    bool ipv6 = false;
+    std::array<std::uint8_t, 16> bytes{};
+
+    bool operator==(const HostAddress&) const = default;
 };
 
-// Looks host up as ConnectTcpSocket does; nullopt when it has no address.
-// Blocks for as long as the system's resolver takes.
-[[nodiscard]] std::optional<HostAddress> LookUpHostAddress(const char* host);
+// Every address of host, IPv4 and IPv6, in the order the resolver gives them,
+// each once; a literal address ("127.0.0.1", "::1") is its own. A host the
+// resolver does not know is read as a dotted IPv4 address in any of its
+// short forms (127.1). Empty when host has none. Blocks for as long as the
+// system's resolver takes.
+[[nodiscard]] std::vector<HostAddress> LookUpHostAddresses(const char* host);
+
+// An IPv4 TCP stream socket, or an IPv6 one, for connecting to address.
+[[nodiscard]] SocketHandle CreateTcpClientSocketFor(const HostAddress& address);
 
 enum class ConnectStart { kConnected, kInProgress, kFailed };
 
@@ -79,7 +91,7 @@ void CloseSocket(SocketHandle socket);
 // Closes the socket so that the peer sees a reset instead of an orderly end.
 void ResetSocket(SocketHandle socket);
 
-// A listening socket on port of the dotted IPv4 address, with address reuse
+// A listening socket on port of the IPv4 or IPv6 literal address, with address reuse
 // so that a test can bind again while old connections linger. On failure
 // returns kInvalidSocket and puts the system's reason into *error.
 [[nodiscard]] SocketHandle ListenOnTcpPort(const char* address, unsigned short port,

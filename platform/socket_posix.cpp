@@ -1,6 +1,6 @@
-// IPv4 TCP sockets on POSIX: getaddrinfo with a dotted-address fallback,
-// poll for readiness (no descriptor-number limit, unlike select), and
-// MSG_NOSIGNAL on every send.
+// TCP sockets on POSIX, IPv4 and IPv6: getaddrinfo with a dotted-address
+// fallback, poll for readiness (no descriptor-number limit, unlike select),
+// and MSG_NOSIGNAL on every send.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -10,10 +10,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "platform/socket.h"
 
@@ -44,6 +47,56 @@ bool ResolveIpv4(const char* host, in_addr* address) {
     return ::inet_aton(host, address) != 0;
 }
 
+// The socket address of address at port; its length.
+socklen_t SocketAddressOf(const HostAddress& address, unsigned short port,
+                          sockaddr_storage* storage) {
+    *storage = {};
+    if (address.ipv6) {
+        auto* ipv6 = reinterpret_cast<sockaddr_in6*>(storage);
+        ipv6->sin6_family = AF_INET6;
+        ipv6->sin6_port = htons(port);
+        std::memcpy(&ipv6->sin6_addr, address.bytes.data(), sizeof ipv6->sin6_addr);
+        return sizeof *ipv6;
+    }
+    auto* ipv4 = reinterpret_cast<sockaddr_in*>(storage);
+    ipv4->sin_family = AF_INET;
+    ipv4->sin_port = htons(port);
+    std::memcpy(&ipv4->sin_addr, address.bytes.data(), sizeof ipv4->sin_addr);
+    return sizeof *ipv4;
+}
+
+HostAddress Ipv4HostAddress(const in_addr& address) {
+    HostAddress host;
+    std::memcpy(host.bytes.data(), &address, sizeof address);
+    return host;
+}
+
+// The address of a resolver's answer; nothing for a family other than
+// IPv4 and IPv6.
+std::optional<HostAddress> HostAddressOf(const sockaddr* address) {
+    if (address->sa_family == AF_INET) {
+        return Ipv4HostAddress(reinterpret_cast<const sockaddr_in*>(address)->sin_addr);
+    }
+    if (address->sa_family != AF_INET6) return std::nullopt;
+    HostAddress host;
+    host.ipv6 = true;
+    const in6_addr& ipv6 = reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr;
+    std::memcpy(host.bytes.data(), &ipv6, sizeof ipv6);
+    return host;
+}
+
+// The literal address text; nothing when it is neither IPv4 nor IPv6.
+std::optional<HostAddress> LiteralAddress(const char* text) {
+    in_addr ipv4{};
+    if (::inet_pton(AF_INET, text, &ipv4) == 1) return Ipv4HostAddress(ipv4);
+    in6_addr ipv6{};
+    if (::inet_pton(AF_INET6, text, &ipv6) != 1) return std::nullopt;
+    HostAddress host;
+    host.ipv6 = true;
+    std::memcpy(host.bytes.data(), &ipv6, sizeof ipv6);
+    return host;
+}
+
 // Not retried on EINTR: on Linux the descriptor is released all the same.
 void CloseDescriptor(int descriptor) { ::close(descriptor); }
 
@@ -67,12 +120,12 @@ Readiness WaitForEvent(SocketHandle socket, short event, Readiness ready, int ti
 }
 
 // connect() to the address of a host that has been looked up; 0 or -1 with errno.
-int ConnectTo(SocketHandle socket, const in_addr& address, unsigned short port) {
-    const sockaddr_in remote = Ipv4Address(address, port);
+int ConnectTo(SocketHandle socket, const HostAddress& address, unsigned short port) {
+    sockaddr_storage remote{};
+    const socklen_t length = SocketAddressOf(address, port, &remote);
     int result;
     do {
-        result = ::connect(Descriptor(socket), reinterpret_cast<const sockaddr*>(&remote),
-                           sizeof remote);
+        result = ::connect(Descriptor(socket), reinterpret_cast<const sockaddr*>(&remote), length);
     } while (result != 0 && errno == EINTR);
     return result;
 }
@@ -95,21 +148,48 @@ SocketHandle CreateTcpClientSocket() {
     return descriptor;
 }
 
-bool ConnectTcpSocket(SocketHandle socket, unsigned short port, const char* host) {
-    in_addr address{};
-    return ResolveIpv4(host, &address) && ConnectTo(socket, address, port) == 0;
+SocketHandle CreateTcpClientSocketFor(const HostAddress& address) {
+    if (!address.ipv6) return CreateTcpClientSocket();
+    const int descriptor = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    return descriptor < 0 ? kInvalidSocket : descriptor;
 }
 
-std::optional<HostAddress> LookUpHostAddress(const char* host) {
+bool ConnectTcpSocket(SocketHandle socket, unsigned short port, const char* host) {
     in_addr address{};
-    if (!ResolveIpv4(host, &address)) return std::nullopt;
-    return HostAddress{address.s_addr};
+    return ResolveIpv4(host, &address) && ConnectTo(socket, Ipv4HostAddress(address), port) == 0;
+}
+
+std::vector<HostAddress> LookUpHostAddresses(const char* host) {
+    if (const std::optional<HostAddress> literal = LiteralAddress(host)) return {*literal};
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    std::vector<HostAddress> ipv4;
+    std::vector<HostAddress> ipv6;
+    if (::getaddrinfo(host, nullptr, &hints, &found) == 0) {
+        for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
+            const std::optional<HostAddress> address = HostAddressOf(entry->ai_addr);
+            if (!address) continue;
+            std::vector<HostAddress>& list = address->ipv6 ? ipv6 : ipv4;
+            if (std::find(list.begin(), list.end(), *address) == list.end())
+                list.push_back(*address);
+        }
+        ::freeaddrinfo(found);
+    }
+    in_addr dotted{};
+    if (ipv4.empty() && ipv6.empty() && ::inet_aton(host, &dotted) != 0) {
+        ipv4.push_back(Ipv4HostAddress(dotted));
+    }
+    // IPv4 first: a host that has an IPv4 address is reached as it always
+    // was, and a machine whose IPv6 route drops packets loses no time on it.
+    ipv4.insert(ipv4.end(), ipv6.begin(), ipv6.end());
+    return ipv4;
 }
 
 ConnectStart StartTcpConnect(SocketHandle socket, unsigned short port, HostAddress address) {
     if (!SetSocketNonBlocking(socket)) return ConnectStart::kFailed;
-    if (ConnectTo(socket, in_addr{address.networkOrder}, port) == 0)
-        return ConnectStart::kConnected;
+    if (ConnectTo(socket, address, port) == 0) return ConnectStart::kConnected;
     return errno == EINPROGRESS ? ConnectStart::kInProgress : ConnectStart::kFailed;
 }
 
@@ -161,22 +241,24 @@ void ResetSocket(SocketHandle socket) {
 }
 
 SocketHandle ListenOnTcpPort(const char* address, unsigned short port, std::string* error) {
-    in_addr host{};
-    if (::inet_pton(AF_INET, address, &host) != 1) {
-        *error = std::string("not a dotted IPv4 address: ") + address;
+    const std::optional<HostAddress> host = LiteralAddress(address);
+    if (!host) {
+        *error = std::string("not an IPv4 or IPv6 address: ") + address;
         return kInvalidSocket;
     }
     // Non-blocking, so that an accept after a connection vanished between the
     // readiness wait and the accept returns instead of waiting for the next.
-    const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const int descriptor =
+        ::socket(host->ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (descriptor < 0) {
         *error = std::strerror(errno);
         return kInvalidSocket;
     }
     const int enable = 1;
     ::setsockopt(descriptor, SOL_SOCKET, SO_REUSEADDR, &enable, sizeof enable);
-    const sockaddr_in local = Ipv4Address(host, port);
-    if (::bind(descriptor, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
+    sockaddr_storage local{};
+    const socklen_t length = SocketAddressOf(*host, port, &local);
+    if (::bind(descriptor, reinterpret_cast<const sockaddr*>(&local), length) != 0 ||
         ::listen(descriptor, SOMAXCONN) != 0) {
         *error = std::strerror(errno);
         CloseDescriptor(descriptor);
@@ -191,12 +273,13 @@ void SendWithoutDelay(SocketHandle socket) {
 }
 
 unsigned short LocalPortOf(SocketHandle socket) {
-    sockaddr_in local{};
+    sockaddr_storage local{};
     socklen_t length = sizeof local;
     if (::getsockname(Descriptor(socket), reinterpret_cast<sockaddr*>(&local), &length) != 0) {
         return 0;
     }
-    return ntohs(local.sin_port);
+    // The port sits at the same place in both families' addresses.
+    return ntohs(reinterpret_cast<const sockaddr_in*>(&local)->sin_port);
 }
 
 SocketHandle AcceptTcpConnection(SocketHandle listener) {

@@ -173,8 +173,10 @@ private:
 
 // Sets what the certificate is checked against, and SNI for a name.
 bool NameTheServer(SSL* ssl, const std::string& serverName) {
-    in_addr address{};
-    if (::inet_pton(AF_INET, serverName.c_str(), &address) == 1) {
+    in_addr ipv4{};
+    in6_addr ipv6{};
+    if (::inet_pton(AF_INET, serverName.c_str(), &ipv4) == 1 ||
+        ::inet_pton(AF_INET6, serverName.c_str(), &ipv6) == 1) {
         // SNI carries names only; an address is checked as an address.
         return X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), serverName.c_str()) == 1;
     }

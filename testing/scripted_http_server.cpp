@@ -94,7 +94,9 @@ ScriptedHttpServer::~ScriptedHttpServer() {
 }
 
 std::string ScriptedHttpServer::Url(std::string_view path) const {
-    return "http://" + m_address + std::string(path);
+    // An IPv6 address stands in brackets in an address.
+    const bool ipv6 = m_address.find(':') != std::string::npos;
+    return "http://" + (ipv6 ? "[" + m_address + "]" : m_address) + std::string(path);
 }
 
 void ScriptedHttpServer::SetResponse(const std::string& path, ScriptedResponse response) {

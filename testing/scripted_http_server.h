@@ -81,7 +81,7 @@ public:
     [[nodiscard]] bool PortUnavailable() const { return !IsListening(); }
     [[nodiscard]] const std::string& Failure() const { return m_failure; }
     [[nodiscard]] const std::string& Address() const { return m_address; }
-    // "http://" + address + path.
+    // "http://" + address + path, an IPv6 address in brackets.
     [[nodiscard]] std::string Url(std::string_view path) const;
 
     // The response for requests of exactly path (the request line's target).
