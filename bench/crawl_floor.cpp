@@ -13,8 +13,8 @@
 #include <queue>
 #include <unordered_set>
 
-#include "engine/http_exchange.h"
 #include "engine/classic_checks.h"
+#include "engine/http_exchange.h"
 #include "engine/scan_control.h"
 
 namespace {

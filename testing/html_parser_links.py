@@ -2,7 +2,7 @@
 """List the links that Python's html.parser finds in HTML pages.
 
 Usage:
-    html_parser_links.py [--all-tags] [--spec-charrefs] PATH...
+    html_parser_links.py [--all-tags] [--browser-charrefs] PATH...
 
 Each PATH is an HTML file, or a folder that is walked (sorted, symlinked
 folders not followed) for *.html, *.htm and *.xhtml in any letter case.
@@ -44,7 +44,7 @@ the browser in these places only:
   * inside svg and math none of these is raw text (there they are
     ordinary foreign elements);
   * if an attribute appears twice on a tag, only the first is used.
---spec-charrefs additionally decodes character references in attribute
+--browser-charrefs additionally decodes character references in attribute
 values the way browsers do: a legacy named reference without ';' that is
 followed by '=' or a letter or digit stays literal (html.unescape turns
 "?a=1&copy=2" into "?a=1\u00a9=2"), and numeric references to control
@@ -124,7 +124,7 @@ def _is_ascii_alnum(ch):
     return ch.isascii() and ch.isalnum()
 
 
-def decode_attr_value(raw, spec_charrefs=False):
+def decode_attr_value(raw, browser_charrefs=False):
     """Decode character references in a raw attribute value.
 
     raw is a str holding one page byte per character.  The result is bytes:
@@ -138,7 +138,7 @@ def decode_attr_value(raw, spec_charrefs=False):
         pos = m.end()
         repl = html._replace_charref(m)
         body = m.group(1)
-        if spec_charrefs:
+        if browser_charrefs:
             if body.startswith('#'):
                 if repl == '':
                     # html.unescape drops references to control characters
@@ -345,10 +345,10 @@ class LinkLister(html.parser.HTMLParser):
     # foreign content and apply to self-closing tags too.
     CDATA_CONTENT_ELEMENTS = ()
 
-    def __init__(self, all_tags=False, spec_charrefs=False):
+    def __init__(self, all_tags=False, browser_charrefs=False):
         super().__init__(convert_charrefs=True)
         self.all_tags = all_tags
-        self.spec_charrefs = spec_charrefs
+        self.browser_charrefs = browser_charrefs
         self.rows = []          # (line, group, value bytes)
         self.warnings = []
         self.features = set()   # what the page uses, for corpus statistics
@@ -375,7 +375,7 @@ class LinkLister(html.parser.HTMLParser):
         if [a[0] for a in located] == [a[0] for a in attrs]:
             decoded = [(name, line + text.count('\n', 0, offset),
                         b'' if raw is None
-                        else decode_attr_value(raw, self.spec_charrefs))
+                        else decode_attr_value(raw, self.browser_charrefs))
                        for name, offset, raw, _ in located]
             self._note_syntax(text, located)
         else:
@@ -502,9 +502,9 @@ def _looks_like_link_markup(text):
     return any(s in low for s in ('href=', 'src=', 'srcset=', '<a ', '<img '))
 
 
-def list_links(data, all_tags=False, spec_charrefs=False):
+def list_links(data, all_tags=False, browser_charrefs=False):
     """Parse page bytes; return the LinkLister after the whole page."""
-    parser = LinkLister(all_tags=all_tags, spec_charrefs=spec_charrefs)
+    parser = LinkLister(all_tags=all_tags, browser_charrefs=browser_charrefs)
     parser.feed(data.decode('latin-1'))
     parser.close()
     return parser
@@ -527,7 +527,7 @@ def main(argv=None):
         description='List the links html.parser finds in HTML pages.')
     ap.add_argument('--all-tags', action='store_true',
                     help='also list link/script/form/media/embed/object URLs')
-    ap.add_argument('--spec-charrefs', action='store_true',
+    ap.add_argument('--browser-charrefs', action='store_true',
                     help='decode attribute character references as browsers do')
     ap.add_argument('paths', nargs='+', metavar='PATH')
     args = ap.parse_args(argv)
@@ -538,7 +538,7 @@ def main(argv=None):
         try:
             with open(path, 'rb') as f:
                 data = f.read()
-            parser = list_links(data, args.all_tags, args.spec_charrefs)
+            parser = list_links(data, args.all_tags, args.browser_charrefs)
         except Exception as e:  # report and go on with the other pages
             print('%s: %s' % (path, e), file=sys.stderr)
             status = 1
