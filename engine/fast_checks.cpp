@@ -32,7 +32,6 @@
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
-#include <variant>
 #include <vector>
 
 #include "engine/http_exchange.h"
@@ -233,9 +232,8 @@ private:
             return response.reusable;
         } catch (const std::exception& error) {
             try {
-                const std::string state = std::string("Check failed: ") + error.what();
-                std::visit([&](const auto& where) { AddWebResult(check.url, state, where); },
-                           check.location);
+                AddWebCheckRow(check.url, std::string("Check failed: ") + error.what(),
+                               check.location);
             } catch (...) {
             }
             return false;

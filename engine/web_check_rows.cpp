@@ -111,6 +111,10 @@ std::vector<WebCheck> ReportPageCheck(const std::string& address, const std::str
 
 void ReportExternalCheck(const std::string& address, const CheckLocation& location,
                          const WebResponse& response) {
-    const std::string state = ExternalState(response);
+    AddWebCheckRow(address, ExternalState(response), location);
+}
+
+void AddWebCheckRow(const std::string& address, std::string_view state,
+                    const CheckLocation& location) {
     std::visit([&](const auto& where) { AddWebResult(address, state, where); }, location);
 }

@@ -31,6 +31,10 @@ inline constexpr char kTlsAnswerToPlainRequestState[] =
 void ReportExternalCheck(const std::string& address, const CheckLocation& location,
                          const WebResponse& response);
 
+// A web check's row at either kind of location.
+void AddWebCheckRow(const std::string& address, std::string_view state,
+                    const CheckLocation& location);
+
 // The status message of a check: "Checking %s..." with the address.
 void ShowCheckingStatus(const std::string& address);
 
