@@ -8,6 +8,8 @@
 #include <charconv>
 #include <climits>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "engine/hex_digit.h"
 #include "platform/environment.h"
@@ -164,15 +166,38 @@ constexpr ExtraOption kExtraOptions[] = {
     {"fast", &ScanOptions::fastChecking},
     {"connections", &ScanOptions::connectionsPerHost},
     {"anchors", &ScanOptions::checkAnchors},
+    {"redirects", &ScanOptions::followRedirects},
+    {"retries", &ScanOptions::retries},
+    {"robots", &ScanOptions::obeyRobots},
 };
-// The site root, a folder's path: its UTF-8 with every byte that is not a
-// printable character other than "%" written as "%XX", so the line keeps
-// one word per item and one byte per character.
-constexpr std::string_view kSiteRootName = "root";
+// The text options of the extra line, by the names they are written with.
+struct ExtraText {
+    std::string_view name;
+    std::wstring ScanOptions::*value;
+};
+constexpr ExtraText kExtraTexts[] = {
+    {"root", &ScanOptions::siteRoot},
+    {"agent", &ScanOptions::userAgent},
+    {"accept", &ScanOptions::acceptedStatuses},
+};
+// The pattern lists: one item per pattern, in order, so that a pattern may
+// hold anything, blanks included.
+struct ExtraList {
+    std::string_view name;
+    std::vector<std::wstring> ScanOptions::*value;
+};
+constexpr ExtraList kExtraLists[] = {
+    {"exclude", &ScanOptions::excludePatterns},
+    {"nofollow", &ScanOptions::noFollowPatterns},
+};
+// requestHeaders stay off the file: they may hold a token.
 
-std::string EncodedPath(const std::wstring& path) {
+// A text value: its UTF-8 with every byte that is not a printable character
+// other than "%" written as "%XX", so the line keeps one word per item and
+// one byte per character.
+std::string EncodedText(const std::wstring& text) {
     std::string encoded;
-    for (const char c : ToUtf8(path)) {
+    for (const char c : ToUtf8(text)) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte > 0x20 && byte < 0x7F && c != '%') {
             encoded += c;
@@ -186,7 +211,7 @@ std::string EncodedPath(const std::wstring& path) {
     return encoded;
 }
 
-std::wstring DecodedPath(std::string_view encoded) {
+std::wstring DecodedText(std::string_view encoded) {
     std::string bytes;
     for (std::size_t i = 0; i < encoded.size(); ++i) {
         if (encoded[i] == '%' && i + 2 < encoded.size() && HexDigitValue(encoded[i + 1]) >= 0 &&
@@ -201,6 +226,10 @@ std::wstring DecodedPath(std::string_view encoded) {
     return FromUtf8(bytes);
 }
 
+void AppendItem(std::string& line, std::string_view name, std::string_view value) {
+    line.append(" ").append(name).append("=").append(value);
+}
+
 // "extra https=1 fast=1": each option not at its default, by name; nothing
 // when every one is.
 std::string FormatExtraOptionsLine(const ScanOptions& options) {
@@ -209,13 +238,34 @@ std::string FormatExtraOptionsLine(const ScanOptions& options) {
     for (const ExtraOption& option : kExtraOptions) {
         const int value = options.*option.value;
         if (value == defaults.*option.value) continue;
-        line.append(" ").append(option.name).append("=").append(std::to_string(value));
+        AppendItem(line, option.name, std::to_string(value));
     }
-    if (!options.siteRoot.empty()) {
-        line.append(" ").append(kSiteRootName).append("=").append(EncodedPath(options.siteRoot));
+    for (const ExtraText& option : kExtraTexts) {
+        const std::wstring& value = options.*option.value;
+        if (!value.empty()) AppendItem(line, option.name, EncodedText(value));
+    }
+    for (const ExtraList& option : kExtraLists) {
+        for (const std::wstring& pattern : options.*option.value) {
+            AppendItem(line, option.name, EncodedText(pattern));
+        }
     }
     if (line.empty()) return {};
     return std::string(kExtraOptionsMarker) + line + "\r\n";
+}
+
+// Reads one "name=value" item; true when name is one of the text options.
+bool ParseExtraTextItem(std::string_view name, std::string_view value, ScanOptions& options) {
+    for (const ExtraText& option : kExtraTexts) {
+        if (name != option.name) continue;
+        options.*option.value = DecodedText(value);
+        return true;
+    }
+    for (const ExtraList& option : kExtraLists) {
+        if (name != option.name) continue;
+        (options.*option.value).push_back(DecodedText(value));
+        return true;
+    }
+    return false;
 }
 
 void ParseExtraOptionsLine(std::string_view line, ScanOptions& options) {
@@ -226,16 +276,13 @@ void ParseExtraOptionsLine(std::string_view line, ScanOptions& options) {
         const std::string_view item = line.substr(0, line.find(' '));
         line.remove_prefix(item.size());
         const std::size_t equals = item.find('=');
-        if (equals != std::string_view::npos && item.substr(0, equals) == kSiteRootName) {
-            options.siteRoot = DecodedPath(item.substr(equals + 1));
-            continue;
-        }
-        int value = 0;
-        if (equals == std::string_view::npos || !ParseExactInt(item.substr(equals + 1), value)) {
-            continue;
-        }
+        if (equals == std::string_view::npos) continue;
+        const std::string_view name = item.substr(0, equals);
+        const std::string_view value = item.substr(equals + 1);
+        int number = 0;
+        if (ParseExtraTextItem(name, value, options) || !ParseExactInt(value, number)) continue;
         for (const ExtraOption& option : kExtraOptions) {
-            if (item.substr(0, equals) == option.name) options.*option.value = value;
+            if (name == option.name) options.*option.value = number;
         }
     }
 }
@@ -246,14 +293,18 @@ bool IsExtraOptionsLine(std::string_view line) {
 }
 
 // True when the first line alone reads back as the six options it was
-// formatted from.
+// formatted from. Every other option is taken over as it is, so only those
+// six decide.
 bool FirstLineCarries(std::string_view firstLine, const ScanOptions& options) {
-    ScanOptions readBack;
+    const ScanOptions defaults;
+    ScanOptions readBack = options;
+    readBack.checkImages = defaults.checkImages.load();
+    readBack.checkAllTags = defaults.checkAllTags.load();
+    readBack.editorCommand = defaults.editorCommand;
+    readBack.checkExternalUrls = defaults.checkExternalUrls.load();
+    readBack.useExternalEditor = defaults.useExternalEditor.load();
+    readBack.scanPageOnly = defaults.scanPageOnly.load();
     ParseConfigurationLine(firstLine, readBack);
-    for (const ExtraOption& option : kExtraOptions) {
-        readBack.*option.value = (options.*option.value).load();
-    }
-    readBack.siteRoot = options.siteRoot;
     return readBack == options;
 }
 

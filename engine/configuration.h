@@ -6,11 +6,14 @@
 // exactly (a command with characters above 255, a "#", white space, an empty
 // command, or a line too long to be read back), a second line holds the exact
 // record; readers of the first line alone never look at it. Options that the
-// first line has no place for (checkHttpsLinks, fastChecking,
-// connectionsPerHost, checkAnchors, siteRoot) go on a line of their own,
-// "extra name=value ...", written only when one of them is not at its default
-// and placed after the exact record, so a reader that knows only the first
-// two lines reads the six options exactly as before.
+// first line has no place for go on a line of their own, "extra name=value
+// ...", written only when one of them is not at its default and placed after
+// the exact record, so a reader that knows only the first two lines reads the
+// six options exactly as before. Its items: https, fast, connections,
+// anchors, redirects, retries and robots (numbers); root, agent and accept
+// (texts: UTF-8, every blank, "%", control or non-ASCII byte as "%XX"); and
+// one exclude or nofollow item per pattern, in order. The request headers
+// are never written: they may hold a token.
 // No Qt here: the window and skarnel-cli both use it, on one thread.
 #pragma once
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "platform/environment.h"
 #include "platform/text_codec.h"
@@ -254,6 +255,62 @@ TEST_F(ConfigurationFile, AnchorsAndAnyFolderAsSiteRootJoinTheExtraLine) {
     // A hand-written root need not escape anything but blanks and "%".
     Store("1 0 ed 0 0 0\r\r\nextra root=public/ anchors=0\r\r\n");
     EXPECT_EQ(Loaded().siteRoot, L"public/");
+}
+
+TEST_F(ConfigurationFile, TodaysWebOptionsJoinTheExtraLineAndLeaveTheFirstLinesAlone) {
+    ScanOptions options = Options(1, 0, L"ed", 0, 0, 0);
+    options.followRedirects = 1;
+    options.retries = 3;
+    options.obeyRobots = 1;
+    options.userAgent = L"Skarnel test/1.0 (me)";
+    options.acceptedStatuses = L"200-299,403";
+    options.excludePatterns = {L"/private area/", L"100%", L"caf\u00e9|\u6587"};
+    options.noFollowPatterns = {L"\\.pdf$"};
+    SaveAfterLoad(options);
+    EXPECT_EQ(
+        StoredBytes(),
+        "1 0 ed 0 0 0\r\r\nextra redirects=1 retries=3 robots=1 agent=Skarnel%20test/1.0%20(me)"
+        " accept=200-299,403 exclude=/private%20area/ exclude=100%25"
+        " exclude=caf%C3%A9|%E6%96%87 nofollow=\\.pdf$\r\r\n");
+    EXPECT_EQ(Loaded(), options);
+
+    // The lines older readers read are the same bytes with or without them,
+    // the exact record included.
+    for (const wchar_t* command : {L"ed", L"C:\\My#Editor"}) {
+        ScanOptions plain = Options(0, 1, command, 1, 0, 1);
+        SaveAfterLoad(plain);
+        const std::string withoutThem = StoredBytes();
+        ScanOptions extended = options;
+        extended.checkImages = 0;
+        extended.checkAllTags = 1;
+        extended.editorCommand = command;
+        extended.checkExternalUrls = 1;
+        extended.scanPageOnly = 1;
+        SaveAfterLoad(extended);
+        const std::string withThem = StoredBytes();
+        EXPECT_EQ(withThem.substr(0, withThem.find("extra ")), withoutThem) << ToUtf8(command);
+        EXPECT_EQ(Loaded(), extended) << ToUtf8(command);
+    }
+
+    // Repeated items append in order; a line without any leaves a list empty.
+    Store("1 0 ed 0 0 0\r\r\nextra nofollow=b exclude=a nofollow=%20c% retries=11\r\r\n");
+    EXPECT_EQ(Loaded().excludePatterns, std::vector<std::wstring>{L"a"});
+    EXPECT_EQ(Loaded().noFollowPatterns, (std::vector<std::wstring>{L"b", L" c%"}));
+    EXPECT_EQ(RetriesOf(Loaded()), kMaxRetries);
+    Store("1 0 ed 0 0 0\r\r\nextra robots=1\r\r\n");
+    EXPECT_TRUE(Loaded().excludePatterns.empty());
+    EXPECT_TRUE(Loaded().noFollowPatterns.empty());
+}
+
+TEST_F(ConfigurationFile, RequestHeadersAreNeverSaved) {
+    ScanOptions options = Options(1, 0, L"ed", 0, 0, 0);
+    options.requestHeaders = {"Authorization: Bearer s3cret"};
+    SaveAfterLoad(options);
+    EXPECT_EQ(StoredBytes(), "1 0 ed 0 0 0\r\r\n");
+    options.followRedirects = 1;
+    SaveAfterLoad(options);
+    EXPECT_EQ(StoredBytes(), "1 0 ed 0 0 0\r\r\nextra redirects=1\r\r\n");
+    EXPECT_TRUE(Loaded().requestHeaders.empty());
 }
 
 TEST_F(ConfigurationFile, SaveIntoAMissingFolderWritesNothing) {

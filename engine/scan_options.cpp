@@ -1,6 +1,8 @@
 // Copying and comparing scan options value by value.
 #include "engine/scan_options.h"
 
+#include <algorithm>
+
 ScanOptions& ScanOptions::operator=(const ScanOptions& other) {
     if (this == &other) return *this;
     checkImages = other.checkImages.load();
@@ -14,6 +16,14 @@ ScanOptions& ScanOptions::operator=(const ScanOptions& other) {
     connectionsPerHost = other.connectionsPerHost.load();
     checkAnchors = other.checkAnchors.load();
     siteRoot = other.siteRoot;
+    followRedirects = other.followRedirects.load();
+    retries = other.retries.load();
+    obeyRobots = other.obeyRobots.load();
+    excludePatterns = other.excludePatterns;
+    noFollowPatterns = other.noFollowPatterns;
+    userAgent = other.userAgent;
+    requestHeaders = other.requestHeaders;
+    acceptedStatuses = other.acceptedStatuses;
     return *this;
 }
 
@@ -23,7 +33,15 @@ bool operator==(const ScanOptions& a, const ScanOptions& b) {
            a.useExternalEditor == b.useExternalEditor && a.editorCommand == b.editorCommand &&
            a.scanPageOnly == b.scanPageOnly && a.checkHttpsLinks == b.checkHttpsLinks &&
            a.fastChecking == b.fastChecking && a.connectionsPerHost == b.connectionsPerHost &&
-           a.checkAnchors == b.checkAnchors && a.siteRoot == b.siteRoot;
+           a.checkAnchors == b.checkAnchors && a.siteRoot == b.siteRoot &&
+           a.followRedirects == b.followRedirects && a.retries == b.retries &&
+           a.obeyRobots == b.obeyRobots && a.excludePatterns == b.excludePatterns &&
+           a.noFollowPatterns == b.noFollowPatterns && a.userAgent == b.userAgent &&
+           a.requestHeaders == b.requestHeaders && a.acceptedStatuses == b.acceptedStatuses;
+}
+
+int RetriesOf(const ScanOptions& options) {
+    return std::clamp(options.retries.load(), 0, kMaxRetries);
 }
 
 int ConnectionsPerHostOf(const ScanOptions& options) {
@@ -31,7 +49,10 @@ int ConnectionsPerHostOf(const ScanOptions& options) {
     return limit >= 1 && limit <= kMaxConnectionsPerHost ? limit : kDefaultConnectionsPerHost;
 }
 
-std::optional<int> ConnectionLimitFromText(std::wstring_view text) {
+namespace {
+
+// A number of one or two digits from low to high, blanks around it allowed.
+std::optional<int> SmallNumberFromText(std::wstring_view text, int low, int high) {
     while (!text.empty() && text.front() == L' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == L' ') text.remove_suffix(1);
     if (text.empty() || text.size() > 2) return std::nullopt;
@@ -40,6 +61,16 @@ std::optional<int> ConnectionLimitFromText(std::wstring_view text) {
         if (c < L'0' || c > L'9') return std::nullopt;
         value = value * 10 + (c - L'0');
     }
-    if (value < 1 || value > kMaxConnectionsPerHost) return std::nullopt;
+    if (value < low || value > high) return std::nullopt;
     return value;
+}
+
+}  // namespace
+
+std::optional<int> ConnectionLimitFromText(std::wstring_view text) {
+    return SmallNumberFromText(text, 1, kMaxConnectionsPerHost);
+}
+
+std::optional<int> RetriesFromText(std::wstring_view text) {
+    return SmallNumberFromText(text, 0, kMaxRetries);
 }

@@ -9,12 +9,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/url_functions.h"
 
 // How many connections fast checking may hold to one server at once.
 inline constexpr int kDefaultConnectionsPerHost = 8;
 inline constexpr int kMaxConnectionsPerHost = 64;
+inline constexpr int kMaxRetries = 10;
+inline constexpr int kMaxRedirectHops = 10;
 
 struct ScanOptions {
     std::atomic<int> checkImages{1};
@@ -38,6 +41,31 @@ struct ScanOptions {
     // a copy to the scan.
     std::wstring siteRoot;
 
+    // Today's web, every one off (empty, 0) by default, which keeps the
+    // checks as they always were.
+    // On: a checked link's redirects are followed, up to kMaxRedirectHops.
+    std::atomic<int> followRedirects{0};
+    // A check that failed transiently is tried again this many times
+    // (0 to kMaxRetries).
+    std::atomic<int> retries{0};
+    // On: a server's robots.txt is read before its first page is crawled,
+    // and the pages it disallows are not requested.
+    std::atomic<int> obeyRobots{0};
+    // Regular expressions (PCRE2 syntax) matched against a link's address or
+    // path: a matching link is not checked (excludePatterns), or a matching
+    // page is checked but its links are not read (noFollowPatterns). UI
+    // thread only, like userAgent, requestHeaders and acceptedStatuses: Start
+    // hands the scan what it made of them.
+    std::vector<std::wstring> excludePatterns;
+    std::vector<std::wstring> noFollowPatterns;
+    // The User-Agent header's value; empty: the one always sent.
+    std::wstring userAgent;
+    // Further request headers, each "Name: value"; given on skarnel-cli's
+    // command line only and never saved, since they may hold a token.
+    std::vector<std::string> requestHeaders;
+    // The statuses that count as fine, as "200-299,403"; empty: the usual ones.
+    std::wstring acceptedStatuses;
+
     ScanOptions() = default;
     ScanOptions(const ScanOptions& other) { *this = other; }
     ScanOptions& operator=(const ScanOptions& other);
@@ -51,6 +79,9 @@ struct ScanOptions {
     return options.checkHttpsLinks ? HttpsLinks::kChecked : HttpsLinks::kIgnored;
 }
 
+// The retry count to use: the stored value held within 0 to kMaxRetries.
+[[nodiscard]] int RetriesOf(const ScanOptions& options);
+
 // The per-host connection limit to use: the stored value, or the default
 // when it is outside 1 to kMaxConnectionsPerHost.
 [[nodiscard]] int ConnectionsPerHostOf(const ScanOptions& options);
@@ -58,3 +89,5 @@ struct ScanOptions {
 // The connection limit a text names: a number from 1 to
 // kMaxConnectionsPerHost, blanks around it allowed; nothing otherwise.
 [[nodiscard]] std::optional<int> ConnectionLimitFromText(std::wstring_view text);
+// The same for a retry count: 0 to kMaxRetries.
+[[nodiscard]] std::optional<int> RetriesFromText(std::wstring_view text);
