@@ -8,6 +8,7 @@
 #include "engine/results_table.h"
 #include "engine/scan_seams.h"
 #include "engine/web_check_rows.h"
+#include "engine/web_check_rules.h"
 #include "platform/sleep.h"
 
 namespace {
@@ -75,19 +76,23 @@ void CheckWithoutThrowing(const std::string& url, const std::string& location) {
     }
 }
 
-// A classic exchange: one connection for this request alone, closed at its end.
-WebResponse ClassicExchange(const WebRequestTarget& target, ResponseUse use) {
-    HttpConnection connection;
-    return Exchange(ReadingStyle::kClassic, connection, target, use, nullptr,
-                    TheScanState().scanRunning);
-}
+// Classic exchanges: one connection for each request alone, closed at its end.
+class ClassicExchanger final : public CheckExchanger {
+public:
+    WebResponse Run(const WebRequestTarget& target, ResponseUse use,
+                    const BodyLimits& limits) override {
+        HttpConnection connection;
+        return Exchange(ReadingStyle::kClassic, connection, target, use, nullptr,
+                        TheScanState().scanRunning, limits, TheWebCheckRules().headers);
+    }
+};
 
 // An address checked by its status line, on the thread that met it.
 void CheckStatusNow(const WebCheck& check) {
     if (!TheScanState().scanRunning) return;
     ShowCheckingStatus(check.url);
-    ReportExternalCheck(check.url, check.location,
-                        ClassicExchange(check.target, ResponseUse::kStatusOnly));
+    ClassicExchanger exchanger;
+    (void)RunWebCheck(check, exchanger);
 }
 
 class ClassicChecks final : public WebChecks {
@@ -160,9 +165,10 @@ void EnqueueLink(std::string_view url, std::string_view location) {
 void FetchPage(const std::string& address, const std::string& location) {
     if (!TheScanState().scanRunning) return;
     ShowCheckingStatus(address);
-    const WebResponse response =
-        ClassicExchange(RequestTargetOfAddress(address, CurrentHttpsLinks()), ResponseUse::kPage);
-    HandOnChecks(ReportPageCheck(address, location, response), ClassicWebChecks());
+    const WebCheck check{ResponseUse::kPage, address, location,
+                         RequestTargetOfAddress(address, CurrentHttpsLinks())};
+    ClassicExchanger exchanger;
+    HandOnChecks(RunWebCheck(check, exchanger), ClassicWebChecks());
 }
 
 void CheckExternalLink(const std::string& address, const std::string& location) {

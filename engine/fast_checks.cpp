@@ -42,6 +42,7 @@
 #include "engine/scan_state.h"
 #include "engine/text_limits.h"
 #include "engine/web_check_rows.h"
+#include "engine/web_check_rules.h"
 #include "engine/web_checks.h"
 
 namespace {
@@ -64,15 +65,12 @@ void ShowStatusNowAndThen(const std::string& address) {
     ShowCheckingStatus(address);
 }
 
-// The server a request goes to: its connections are shared by its checks.
-std::string ServerKeyOf(const WebRequestTarget& target) {
-    return (target.secure ? "https " : "http ") + target.connectHost + " " +
-           std::to_string(target.port);
-}
-
 struct Server {
     std::deque<WebCheck> waiting;
     int busy = 0;
+    // The connections it may have at once: the scan's limit until a 429
+    // halves it (0: not halved yet).
+    int limit = 0;
     std::vector<std::unique_ptr<HttpConnection>> idle;
     bool listedReady = false;
 };
@@ -113,9 +111,56 @@ public:
         EndWorkers();
     }
 
+    // A 429 from target's server: it gets half as many connections (at
+    // least one) for the rest of the scan.
+    void Throttle(const WebRequestTarget& target) {
+        std::lock_guard lock(m_mutex);
+        Server& server = m_servers[ServerKeyOf(target)];
+        server.limit = std::max(1, LimitOf(server) / 2);
+    }
+
 private:
+    // A worker's exchanges: over its connection while they go to the
+    // server it holds, else over a connection of their own.
+    class WorkerExchanger final : public CheckExchanger {
+    public:
+        WorkerExchanger(FastChecks& checks, const WebCheck& check, HttpConnection& connection)
+            : m_checks(checks), m_serverKey(ServerKeyOf(check.target)), m_connection(connection) {}
+
+        WebResponse Run(const WebRequestTarget& target, ResponseUse use,
+                        const BodyLimits& limits) override {
+            ScanState& scan = TheScanState();
+            const RequestHeaderText& headers = TheWebCheckRules().headers;
+            if (ServerKeyOf(target) != m_serverKey) {
+                HttpConnection own;
+                return Exchange(ReadingStyle::kExact, own, target, use, &m_checks.m_lookups,
+                                scan.scanRunning, limits, headers);
+            }
+            WebResponse response = Exchange(ReadingStyle::kExact, m_connection, target, use,
+                                            &m_checks.m_lookups, scan.scanRunning, limits, headers);
+            m_reusable = response.reusable;
+            return response;
+        }
+
+        void Throttled(const WebRequestTarget& target) override { m_checks.Throttle(target); }
+
+        bool CutShortByStop(const WebResponse& response) const override {
+            return !TheScanState().scanRunning && response.outcome != FetchOutcome::kFirstBlock;
+        }
+
+        [[nodiscard]] bool Reusable() const { return m_reusable; }
+
+    private:
+        FastChecks& m_checks;
+        const std::string m_serverKey;
+        HttpConnection& m_connection;
+        bool m_reusable = false;
+    };
+
+    int LimitOf(const Server& server) const { return server.limit > 0 ? server.limit : m_limit; }
+
     void ListIfReadyLocked(Server& server) {
-        if (server.listedReady || server.waiting.empty() || server.busy >= m_limit) return;
+        if (server.listedReady || server.waiting.empty() || server.busy >= LimitOf(server)) return;
         server.listedReady = true;
         m_ready.push_back(&server);
     }
@@ -126,7 +171,8 @@ private:
         std::size_t runnable = 0;
         for (const Server* server : m_ready) {
             runnable +=
-                std::min(server->waiting.size(), static_cast<std::size_t>(m_limit - server->busy));
+                std::min(server->waiting.size(),
+                         static_cast<std::size_t>(std::max(0, LimitOf(*server) - server->busy)));
         }
         if (runnable == 0) return;
         const std::size_t free = m_workers.size() - m_running;
@@ -154,7 +200,7 @@ private:
             Server* server = m_ready.front();
             m_ready.pop_front();
             server->listedReady = false;
-            if (server->waiting.empty() || server->busy >= m_limit) continue;
+            if (server->waiting.empty() || server->busy >= LimitOf(*server)) continue;
             assignment.server = server;
             assignment.check = std::move(server->waiting.front());
             server->waiting.pop_front();
@@ -180,7 +226,7 @@ private:
         --server.busy;
         --m_running;
         if (reusable && assignment.connection->IsOpen() &&
-            server.idle.size() < static_cast<std::size_t>(m_limit) && !m_ended) {
+            server.idle.size() < static_cast<std::size_t>(LimitOf(server)) && !m_ended) {
             server.idle.push_back(std::move(assignment.connection));
         }
         assignment.connection.reset();
@@ -200,7 +246,7 @@ private:
             lock.unlock();
             std::vector<WebCheck> foundByThePage;
             const bool reusable =
-                CarryOut(assignment.check, *assignment.connection, m_lookups, foundByThePage);
+                CarryOut(assignment.check, *assignment.connection, foundByThePage);
             // All of a page's links are marked visited, and queued, together,
             // after the page's own row: the next pages start only then, as in
             // the classic crawl, so a page that two pages link to names the
@@ -214,22 +260,13 @@ private:
     // One check and its row, and for a page the checks its links ask for;
     // true when its connection may be kept. Nothing escapes: an exception in
     // a worker would end the program.
-    static bool CarryOut(const WebCheck& check, HttpConnection& connection, HostLookups& lookups,
-                         std::vector<WebCheck>& found) {
-        ScanState& scan = TheScanState();
-        if (!scan.scanRunning) return false;
+    bool CarryOut(const WebCheck& check, HttpConnection& connection, std::vector<WebCheck>& found) {
+        if (!TheScanState().scanRunning) return false;
         try {
             ShowStatusNowAndThen(check.url);
-            const WebResponse response = Exchange(ReadingStyle::kExact, connection, check.target,
-                                                  check.use, &lookups, scan.scanRunning);
-            // An exchange that Stop cut short leaves no row.
-            if (!scan.scanRunning && response.outcome != FetchOutcome::kFirstBlock) return false;
-            if (check.use == ResponseUse::kPage) {
-                found = ReportPageCheck(check.url, std::get<std::string>(check.location), response);
-            } else {
-                ReportExternalCheck(check.url, check.location, response);
-            }
-            return response.reusable;
+            WorkerExchanger exchanger(*this, check, connection);
+            found = RunWebCheck(check, exchanger);
+            return exchanger.Reusable();
         } catch (const std::exception& error) {
             try {
                 AddWebCheckRow(check.url, std::string("Check failed: ") + error.what(),

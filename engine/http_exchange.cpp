@@ -125,13 +125,14 @@ FetchOutcome OutcomeOf(ConnectionOpening opening) {
 FetchOutcome FirstBlockOver(HttpConnection& connection, const WebRequestTarget& target,
                             std::size_t firstReadSize, int timeoutMs, HostLookups* lookups,
                             const std::atomic<bool>& keepGoing, std::string* firstBlock,
-                            std::string* failure) {
+                            std::string* failure,
+                            const RequestHeaderText& headers = DefaultRequestHeaders()) {
     const ConnectionOpening opening =
         connection.Open(target, lookups, 0, timeoutMs, keepGoing, failure);
     if (opening != ConnectionOpening::kReady) return OutcomeOf(opening);
     std::size_t count = 0;
     firstBlock->assign(firstReadSize, '\0');
-    if (!connection.SendAll(GetRequestFor(target), timeoutMs) ||
+    if (!connection.SendAll(GetRequestFor(target, headers), timeoutMs) ||
         connection.Read(firstBlock->data(), firstReadSize, timeoutMs, &count) !=
             ResponseSource::ReadStatus::kData) {
         firstBlock->clear();
@@ -142,16 +143,25 @@ FetchOutcome FirstBlockOver(HttpConnection& connection, const WebRequestTarget& 
     return FetchOutcome::kFirstBlock;
 }
 
+void KeepRedirectHeaders(std::string_view head, std::string& location, std::string& retryAfter) {
+    location = HeaderValue(FirstBlockText(head), "Location");
+    retryAfter = HeaderValue(FirstBlockText(head), "Retry-After");
+}
+
 WebResponse ClassicExchange(HttpConnection& connection, const WebRequestTarget& target,
-                            ResponseUse use, HostLookups* lookups, const BodyLimits& limits) {
-    const bool page = use == ResponseUse::kPage;
+                            ResponseUse use, HostLookups* lookups, const BodyLimits& limits,
+                            const RequestHeaderText& headers) {
+    const bool status = use == ResponseUse::kStatusOnly;
     WebResponse response;
     response.outcome =
-        FirstBlockOver(connection, target, page ? kPageFirstRead : kExternalFirstRead,
-                       page ? kPageFirstTimeoutMs : kExternalFirstTimeoutMs, lookups,
-                       NeverStopped(), &response.firstBlock, &response.failure);
+        FirstBlockOver(connection, target, status ? kExternalFirstRead : kPageFirstRead,
+                       use == ResponseUse::kPage ? kPageFirstTimeoutMs : kExternalFirstTimeoutMs,
+                       lookups, NeverStopped(), &response.firstBlock, &response.failure, headers);
     if (response.outcome != FetchOutcome::kFirstBlock) return response;
-    if (page) response.body = ReadTextBody(response.firstBlock, connection, limits);
+    KeepRedirectHeaders(response.firstBlock, response.location, response.retryAfter);
+    if (use == ResponseUse::kPage) {
+        response.body = ReadTextBody(response.firstBlock, connection, limits);
+    }
     connection.Close();
     return response;
 }
@@ -249,8 +259,9 @@ WebResponse FailedOpening(ConnectionOpening opening, std::string failure) {
 }
 
 ExactResponse SendAndReadExactly(HttpConnection& connection, const WebRequestTarget& target,
-                                 ResponseUse use, const BodyLimits& limits) {
-    if (!connection.SendAll(GetRequestFor(target), kPageFirstTimeoutMs)) {
+                                 ResponseUse use, const BodyLimits& limits,
+                                 const RequestHeaderText& headers) {
+    if (!connection.SendAll(GetRequestFor(target, headers), kPageFirstTimeoutMs)) {
         ExactResponse unsent;
         unsent.closedUnanswered = true;
         return unsent;
@@ -260,7 +271,7 @@ ExactResponse SendAndReadExactly(HttpConnection& connection, const WebRequestTar
 
 WebResponse ExactExchange(HttpConnection& connection, const WebRequestTarget& target,
                           ResponseUse use, HostLookups* lookups, const std::atomic<bool>& keepGoing,
-                          const BodyLimits& limits) {
+                          const BodyLimits& limits, const RequestHeaderText& headers) {
     for (bool firstTry = true;; firstTry = false) {
         const bool kept = connection.IsOpen();
         if (!kept) {
@@ -269,7 +280,7 @@ WebResponse ExactExchange(HttpConnection& connection, const WebRequestTarget& ta
                 target, lookups, kPageFirstTimeoutMs, kPageFirstTimeoutMs, keepGoing, &failure);
             if (opening != ConnectionOpening::kReady) return FailedOpening(opening, failure);
         }
-        ExactResponse exact = SendAndReadExactly(connection, target, use, limits);
+        ExactResponse exact = SendAndReadExactly(connection, target, use, limits, headers);
         // A kept connection the server closed meanwhile is replaced once.
         if (kept && firstTry && exact.closedUnanswered && keepGoing) {
             connection.Close();
@@ -280,6 +291,8 @@ WebResponse ExactExchange(HttpConnection& connection, const WebRequestTarget& ta
         response.outcome = exact.answered ? FetchOutcome::kFirstBlock : FetchOutcome::kNoResponse;
         response.firstBlock = std::move(exact.firstBlock);
         response.body = std::move(exact.body);
+        response.location = std::move(exact.location);
+        response.retryAfter = std::move(exact.retryAfter);
         response.reusable = exact.reusable;
         return response;
     }
@@ -289,11 +302,11 @@ WebResponse ExactExchange(HttpConnection& connection, const WebRequestTarget& ta
 
 WebResponse Exchange(ReadingStyle style, HttpConnection& connection, const WebRequestTarget& target,
                      ResponseUse use, HostLookups* lookups, const std::atomic<bool>& keepGoing,
-                     const BodyLimits& limits) {
+                     const BodyLimits& limits, const RequestHeaderText& headers) {
     if (style == ReadingStyle::kClassic) {
-        return ClassicExchange(connection, target, use, lookups, limits);
+        return ClassicExchange(connection, target, use, lookups, limits, headers);
     }
-    return ExactExchange(connection, target, use, lookups, keepGoing, limits);
+    return ExactExchange(connection, target, use, lookups, keepGoing, limits, headers);
 }
 
 FirstBlockResult FetchFirstBlock(std::string_view address, std::size_t firstReadSize, int timeoutMs,
@@ -335,6 +348,13 @@ ExactResponse ReadExactResponse(ResponseSource& source, ResponseUse use, const B
     const HeadRead headRead = ReadHead(reader, use, response, &head, &rest);
     if (!response.answered) {
         response.closedUnanswered = reader.Ended();
+        return response;
+    }
+    KeepRedirectHeaders(head, response.location, response.retryAfter);
+    // A followed check keeps its whole head: its status line is read the
+    // same way from it, and its Location is there however long the head.
+    if (use == ResponseUse::kHead) {
+        response.firstBlock = std::move(head);
         return response;
     }
     const std::size_t firstRead = use == ResponseUse::kPage ? kPageFirstRead : kExternalFirstRead;

@@ -31,6 +31,9 @@ enum class ResponseUse {
     kPage,
     // An external link: the status line alone.
     kStatusOnly,
+    // An external link whose redirects are followed: the whole head (the
+    // classic reading: a page's first read), no body.
+    kHead,
 };
 
 // What one exchange brought back: a failed exchange (with kNoSecureChannel,
@@ -42,6 +45,10 @@ struct WebResponse {
     std::string failure;
     std::string firstBlock;
     std::string body;
+    // The Location and Retry-After headers' values (empty without them), as
+    // far as the reading read the head.
+    std::string location;
+    std::string retryAfter;
     // Exact reading: the connection ended this response cleanly and may
     // carry the next request.
     bool reusable = false;
@@ -55,7 +62,8 @@ struct WebResponse {
 [[nodiscard]] WebResponse Exchange(ReadingStyle style, HttpConnection& connection,
                                    const WebRequestTarget& target, ResponseUse use,
                                    HostLookups* lookups, const std::atomic<bool>& keepGoing,
-                                   const BodyLimits& limits = {});
+                                   const BodyLimits& limits = {},
+                                   const RequestHeaderText& headers = DefaultRequestHeaders());
 
 // The classic reading's two halves, for a caller that reads the first block
 // before it decides on the body.
@@ -95,6 +103,8 @@ void DecodeChunkedBody(std::string_view firstBlock, ResponseSource& source, std:
 struct ExactResponse {
     std::string firstBlock;
     std::string body;
+    std::string location;
+    std::string retryAfter;
     // At least one byte of a response arrived.
     bool answered = false;
     // The connection ended before any byte of a response: a kept connection

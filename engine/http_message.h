@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/url_functions.h"
 
@@ -41,9 +42,30 @@ struct BodyLimits {
 // The milliseconds left until deadline, at least 0, at most cap.
 [[nodiscard]] int MillisecondsLeft(std::chrono::steady_clock::time_point deadline, int cap);
 
+// The header lines of a scan's requests around the Host line, made once
+// when the scan starts.
+struct RequestHeaderText {
+    std::string beforeHost;
+    std::string afterHost;
+};
+
+// The headers every request has always carried.
+[[nodiscard]] const RequestHeaderText& DefaultRequestHeaders();
+// Those headers with userAgent (when not empty) as the User-Agent, and each
+// of extraLines ("Name: value", already checked) added: one that names a
+// header already there (in any case) takes its place.
+[[nodiscard]] RequestHeaderText MakeRequestHeaders(std::string_view userAgent,
+                                                   const std::vector<std::string>& extraLines);
+
 // The request a GET exchange sends for target: the path percent-encoded
-// where a request line cannot carry it raw, and the same headers always.
-[[nodiscard]] std::string GetRequestFor(const WebRequestTarget& target);
+// where a request line cannot carry it raw, and the scan's headers.
+[[nodiscard]] std::string GetRequestFor(const WebRequestTarget& target,
+                                        const RequestHeaderText& headers = DefaultRequestHeaders());
+
+// The value of the head's first header field of that name (in any case),
+// without the blanks around it; empty when there is none. Only whole lines
+// after the status line count.
+[[nodiscard]] std::string HeaderValue(std::string_view head, std::string_view name);
 
 // True when the first block announces a text response ("ype: text"): only
 // then is a body read.

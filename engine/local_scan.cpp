@@ -22,6 +22,7 @@
 #include "engine/scan_state.h"
 #include "engine/text_limits.h"
 #include "engine/url_functions.h"
+#include "engine/web_check_rules.h"
 #include "engine/web_checks.h"
 #include "platform/file.h"
 #include "platform/text_codec.h"
@@ -87,11 +88,17 @@ std::string_view RepeatKey(std::uint32_t folder, std::string_view value, std::st
 
 bool ChecksAnchors() { return mainWindow->Options().checkAnchors != 0; }
 
+// Patterns are matched against a file as its row names it.
+bool MatchesAny(const LinkPatterns& patterns, const LocalPath& path) {
+    return !patterns.Empty() && patterns.Matches(ToUtf8(path.text));
+}
+
 LocalFileRead ReadForWalk(const LocalPath& path, Walk& walk) {
     // Only the first file of a walk, its start page, has its links followed
     // when the start page alone is scanned.
     const ScanOptions& options = mainWindow->Options();
-    const bool readLinks = !options.scanPageOnly || walk.first;
+    const bool readLinks =
+        (!options.scanPageOnly || walk.first) && !MatchesAny(TheWebCheckRules().noFollow, path);
     walk.first = false;
     return ReadLocalFile(path, AllowedLinkGroups(options), readLinks,
                          ChecksAnchors() ? PageAnchors::kCollected : PageAnchors::kSkipped);
@@ -162,6 +169,10 @@ void VisitLocalFile(const LocalLinkPaths& link, const std::wstring& location, Wa
     // Another name of the link is checked only when it is not reported yet.
     const LocalPath& path = NameToCheck(link);
     if (&path != &link.path && scan.reportedLinks.Contains(path.text)) return;
+    if (MatchesAny(TheWebCheckRules().exclude, path)) {
+        AddLocalResult(path.text, Widen(kExcludedState), location, ResultIcon::kSkipped);
+        return;
+    }
     const bool first = walk.first;
     LocalFileRead read = ReadForWalk(path, walk);
     if (read.content == FileContent::kUnreadable && LocalPathIsFolder(path)) {

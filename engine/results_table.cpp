@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "engine/scan_state.h"
+#include "engine/web_check_rules.h"
 #include "platform/text_codec.h"
 
 namespace {
@@ -65,20 +66,28 @@ void AddWebResult(std::string_view link, std::string_view state, std::string_vie
 }
 
 void AddWebResult(std::string_view link, std::string_view state, std::wstring_view location) {
+    AddWebResult(link, state, location, WebStateIconUnder(TheWebCheckRules(), state));
+}
+
+void AddWebResult(std::string_view link, std::string_view state, std::wstring_view location,
+                  ResultIcon icon) {
     ScanState& scan = TheScanState();
     // The row lock keeps one row's columns and its error count together while
     // up to ten workers add rows.
     SemaphoreHold hold(scan.rowLock);
-    const ResultIcon icon = WebStateIcon(state);
     if (icon == ResultIcon::kError) ++scan.errorCount;
     AppendRow(Widen(link), Widen(state), std::wstring(location), icon);
 }
 
 void AddLocalResult(const std::wstring& link, const std::wstring& state,
                     const std::wstring& location) {
+    AddLocalResult(link, state, location, LocalStateIcon(state));
+}
+
+void AddLocalResult(const std::wstring& link, const std::wstring& state,
+                    const std::wstring& location, ResultIcon icon) {
     ScanState& scan = TheScanState();
     scan.reportedLinks.Add(link);
-    const ResultIcon icon = LocalStateIcon(state);
     if (icon == ResultIcon::kError) ++scan.errorCount;
     AppendRow(link, state, location, icon);
 }

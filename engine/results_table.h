@@ -14,17 +14,23 @@
 inline constexpr std::size_t kMaxRowTextLength = 19999;
 
 // A web row (byte texts); any scan or worker thread. Success is a state whose
-// leading number is 200 or a redirect (301, 302, 303, 307, 308); anything
-// else counts as an error.
+// leading number is 200 or a redirect (301, 302, 303, 307, 308), or one the
+// scan's accepted statuses name; anything else counts as an error.
 void AddWebResult(std::string_view link, std::string_view state, std::string_view location);
 // The same, for a web link found in a local page: its location keeps every
 // character of the page's path.
 void AddWebResult(std::string_view link, std::string_view state, std::wstring_view location);
+// A web row whose icon is decided already (a followed redirect's final
+// outcome, a link left unchecked).
+void AddWebResult(std::string_view link, std::string_view state, std::wstring_view location,
+                  ResultIcon icon);
 
 // A local row (wide texts); scan thread only. Also records link in the
 // reported-links list.
 void AddLocalResult(const std::wstring& link, const std::wstring& state,
                     const std::wstring& location);
+void AddLocalResult(const std::wstring& link, const std::wstring& state,
+                    const std::wstring& location, ResultIcon icon);
 
 // The leading decimal number of text as the C runtime's atoi reads it: white
 // space skipped, an optional sign, the digits that follow; none gives 0.

@@ -1,13 +1,18 @@
 // Scan control: Start and Stop, the scan thread and the totals.
 #include "engine/scan_control.h"
 
+#include <optional>
+#include <string>
+
 #include "engine/classic_checks.h"
 #include "engine/main_window_record.h"
 #include "engine/results_table.h"
+#include "engine/robots_cache.h"
 #include "engine/scan_seams.h"
 #include "engine/text_limits.h"
 #include "engine/url_functions.h"
 #include "engine/web_anchors.h"
+#include "engine/web_check_rules.h"
 #include "engine/web_checks.h"
 #include "platform/sleep.h"
 #include "platform/text_codec.h"
@@ -53,6 +58,16 @@ void StartScan() {
         window.ShowMessageBox(kScanInProgressText, kProgramCaption);
         return;
     }
+    // The options a scan's checks follow are read once, here: a malformed
+    // one (a file edited by hand) stops the scan before it starts.
+    std::string rulesError;
+    std::optional<WebCheckRules> rules = MakeWebCheckRules(window.Options(), &rulesError);
+    if (!rules) {
+        window.ShowMessageBox(L"Can't start the scan. " + FromUtf8(rulesError), kProgramCaption);
+        return;
+    }
+    SetWebCheckRules(*std::move(rules));
+    ForgetRobotsRules();
     scan.errorCount = 0;
     scan.startPath = window.ReadPathText();
     scan.chosenSiteRoot = window.Options().siteRoot;

@@ -5,17 +5,26 @@
 #include <optional>
 #include <variant>
 
+#include "engine/followed_checks.h"
 #include "engine/http_exchange.h"
+#include "engine/link_classification.h"
 #include "engine/link_extraction.h"
 #include "engine/main_window_record.h"
 #include "engine/results_table.h"
+#include "engine/robots_cache.h"
 #include "engine/scan_control.h"
 #include "engine/scan_state.h"
 #include "engine/text_limits.h"
 #include "engine/url_functions.h"
+#include "engine/web_check_rules.h"
 #include "platform/text_codec.h"
 
 namespace {
+
+std::wstring WideLocation(const CheckLocation& location) {
+    if (const auto* bytes = std::get_if<std::string>(&location)) return Widen(*bytes);
+    return std::get<std::wstring>(location);
+}
 
 std::string CutState(std::string state) {
     if (state.size() > kMaxStateLength) state.resize(kMaxStateLength);
@@ -66,13 +75,40 @@ std::string ResponseStatusText(std::string_view firstBlock) {
     return StatusTextOf(firstBlock);
 }
 
-// The state of an external link's row.
-std::string ExternalState(const WebResponse& response) {
-    if (std::optional<std::string> error = FailedExchangeState(response)) return *std::move(error);
-    return CutState(ResponseStatusText(response.firstBlock));
+// The page of the site a followed redirect of a page leads to; nothing when
+// it leads elsewhere (and is followed on the spot).
+std::optional<WebCheck> RedirectedSitePage(const WebResponse& response,
+                                           const std::string& address) {
+    const std::string next = RedirectAddress(response.location, address);
+    if (next.empty() ||
+        (next.starts_with("https:") && CurrentHttpsLinks() != HttpsLinks::kChecked)) {
+        return std::nullopt;
+    }
+    std::optional<WebCheck> check =
+        ClassifyWebLink(next, address, WebLinkBase{address, GetUrlFolder(address), {}});
+    if (!check || check->use != ResponseUse::kPage) return std::nullopt;
+    return check;
+}
+
+bool FollowsRedirectOf(const WebResponse& response) {
+    return TheWebCheckRules().followRedirects && response.outcome == FetchOutcome::kFirstBlock &&
+           IsRedirectStatus(LeadingDecimal(StatusTextOf(response.firstBlock)));
+}
+
+// A row whose state adds where the response's redirects ended.
+void AddFollowedRow(const std::string& address, const std::string& state,
+                    const CheckLocation& location, const WebResponse& response,
+                    CheckExchanger& exchanger) {
+    const RedirectChainEnd end = FollowRedirects(exchanger, response, address);
+    AddWebCheckRow(address, CutState(state + " -> " + end.state), location, end.icon);
 }
 
 }  // namespace
+
+std::string ExternalStateText(const WebResponse& response) {
+    if (std::optional<std::string> error = FailedExchangeState(response)) return *std::move(error);
+    return CutState(ResponseStatusText(response.firstBlock));
+}
 
 std::string PageStateText(std::string_view firstBlock) {
     std::string state = ResponseStatusText(firstBlock);
@@ -89,32 +125,77 @@ void ShowCheckingStatus(const std::string& address) {
 }
 
 std::vector<WebCheck> ReportPageCheck(const std::string& address, const std::string& location,
-                                      const WebResponse& response) {
+                                      const WebResponse& response, CheckExchanger& exchanger) {
     if (const std::optional<std::string> error = FailedExchangeState(response)) {
         AddWebResult(address, *error, location);
         return {};
     }
     const std::string state = PageStateText(response.firstBlock);
-    AddWebResult(address, state, location);
+    std::vector<WebCheck> found;
+    if (!FollowsRedirectOf(response)) {
+        AddWebResult(address, state, location);
+    } else if (std::optional<WebCheck> page = RedirectedSitePage(response, address)) {
+        AddWebResult(address, state, location);
+        found.push_back(*std::move(page));
+    } else {
+        AddFollowedRow(address, state, location, response, exchanger);
+    }
     // Only a page that is there has the anchors its fragments name: a
     // redirect's or an error's own text has others.
     const int status = LeadingDecimal(state);
     const bool keepsAnchors =
         mainWindow->Options().checkAnchors != 0 && status >= 200 && status <= 299;
     const bool followsLinks =
-        !mainWindow->Options().scanPageOnly || address == TheScanState().startAddress;
-    if (!followsLinks && !keepsAnchors) return {};
-    return ScanWebPageLinks(response.body, GetUrlFolder(address), address,
-                            keepsAnchors ? PageAnchorUse::kKept : PageAnchorUse::kNotKept,
-                            followsLinks ? PageLinkUse::kFollowed : PageLinkUse::kSkipped);
+        (!mainWindow->Options().scanPageOnly || address == TheScanState().startAddress) &&
+        !TheWebCheckRules().noFollow.Matches(address);
+    if (!followsLinks && !keepsAnchors) return found;
+    std::vector<WebCheck> links =
+        ScanWebPageLinks(response.body, GetUrlFolder(address), address,
+                         keepsAnchors ? PageAnchorUse::kKept : PageAnchorUse::kNotKept,
+                         followsLinks ? PageLinkUse::kFollowed : PageLinkUse::kSkipped);
+    if (found.empty()) return links;
+    found.insert(found.end(), std::make_move_iterator(links.begin()),
+                 std::make_move_iterator(links.end()));
+    return found;
 }
 
 void ReportExternalCheck(const std::string& address, const CheckLocation& location,
-                         const WebResponse& response) {
-    AddWebCheckRow(address, ExternalState(response), location);
+                         const WebResponse& response, CheckExchanger& exchanger) {
+    const std::string state = ExternalStateText(response);
+    if (FollowsRedirectOf(response)) {
+        AddFollowedRow(address, state, location, response, exchanger);
+    } else {
+        AddWebCheckRow(address, state, location);
+    }
+}
+
+std::vector<WebCheck> RunWebCheck(const WebCheck& check, CheckExchanger& exchanger) {
+    const WebCheckRules& rules = TheWebCheckRules();
+    if (check.use == ResponseUse::kPage && rules.obeyRobots &&
+        !RobotsAllow(check.target, exchanger)) {
+        AddWebCheckRow(check.url, kDisallowedByRobotsState, check.location, ResultIcon::kSkipped);
+        return {};
+    }
+    // A followed status check reads the whole head, where its Location is.
+    const ResponseUse use = check.use == ResponseUse::kStatusOnly && rules.followRedirects
+                                ? ResponseUse::kHead
+                                : check.use;
+    const WebResponse response = ExchangeWithRetries(exchanger, check.target, use, rules.retries);
+    if (exchanger.CutShortByStop(response)) return {};
+    if (check.use == ResponseUse::kPage) {
+        return ReportPageCheck(check.url, std::get<std::string>(check.location), response,
+                               exchanger);
+    }
+    ReportExternalCheck(check.url, check.location, response, exchanger);
+    return {};
 }
 
 void AddWebCheckRow(const std::string& address, std::string_view state,
                     const CheckLocation& location) {
     std::visit([&](const auto& where) { AddWebResult(address, state, where); }, location);
+}
+
+void AddWebCheckRow(const std::string& address, std::string_view state,
+                    const CheckLocation& location, ResultIcon icon) {
+    AddWebResult(address, state, WideLocation(location), icon);
 }

@@ -32,6 +32,32 @@ struct WebCheck {
     WebRequestTarget target;
 };
 
+// Runs the exchanges of one check: its request, and each retry, redirect
+// hop or robots.txt it leads to, over whatever connections the pace keeps.
+class CheckExchanger {
+public:
+    virtual ~CheckExchanger() = default;
+    [[nodiscard]] virtual WebResponse Run(const WebRequestTarget& target, ResponseUse use,
+                                          const BodyLimits& limits) = 0;
+    // target's server answered 429 Too Many Requests.
+    virtual void Throttled(const WebRequestTarget& target) { (void)target; }
+    // Stop cut this exchange short: what it brought back is no outcome of
+    // the link and makes no row.
+    [[nodiscard]] virtual bool CutShortByStop(const WebResponse& response) const {
+        (void)response;
+        return false;
+    }
+};
+
+// Carries out one check under the scan's rules: robots.txt for a page, the
+// exchange and its retries, the redirects it is to follow, its row; for a
+// page, the checks its links ask for.
+[[nodiscard]] std::vector<WebCheck> RunWebCheck(const WebCheck& check, CheckExchanger& exchanger);
+
+// The server a request goes to (scheme, host and port): what shares
+// connections, robots.txt and a connection limit.
+[[nodiscard]] std::string ServerKeyOf(const WebRequestTarget& target);
+
 class WebChecks {
 public:
     virtual ~WebChecks() = default;
@@ -47,7 +73,9 @@ public:
 // Hands the checks a page's links decided to checks, while the scan runs: a
 // page is queued once, at the first link met to it; an address checked by
 // its status is checked wherever it is met, and a page first met so is
-// never crawled afterwards; an address too long to request is neither.
+// never crawled afterwards; an address too long to request is neither. An
+// address the scan excludes gets its skipped row instead, as often as a
+// check would have.
 void HandOnChecks(std::vector<WebCheck> found, WebChecks& checks);
 
 // The request target of a check's address, which goes to the request as a C
