@@ -4,7 +4,11 @@
 #include <array>
 #include <charconv>
 #include <optional>
+#include <utility>
 
+#include "engine/link_patterns.h"
+#include "engine/request_headers.h"
+#include "engine/status_list.h"
 #include "platform/text_codec.h"
 
 namespace {
@@ -15,7 +19,7 @@ struct FlagOption {
     std::optional<int> CliOptionOverrides::*field;
 };
 
-constexpr std::array<FlagOption, 7> kFlagOptions = {{
+constexpr std::array<FlagOption, 9> kFlagOptions = {{
     {"images", &CliOptionOverrides::checkImages},
     {"all-tags", &CliOptionOverrides::checkAllTags},
     {"external", &CliOptionOverrides::checkExternalUrls},
@@ -23,7 +27,19 @@ constexpr std::array<FlagOption, 7> kFlagOptions = {{
     {"https", &CliOptionOverrides::checkHttpsLinks},
     {"fast", &CliOptionOverrides::fastChecking},
     {"anchors", &CliOptionOverrides::checkAnchors},
+    {"follow-redirects", &CliOptionOverrides::followRedirects},
+    {"robots", &CliOptionOverrides::obeyRobots},
 }};
+
+// A whole decimal number from low to high; nothing for anything else.
+std::optional<int> NumberFrom(const std::string& text, int low, int high) {
+    int number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size() || number < low || number > high) {
+        return std::nullopt;
+    }
+    return number;
+}
 
 std::optional<OutputFormat> FormatNamed(std::string_view name) {
     if (name == "tsv") return OutputFormat::kTsv;
@@ -103,6 +119,7 @@ private:
             }
             return;
         }
+        if (ParseWebValueOption(name, attachedValue)) return;
         if (attachedValue) {
             Fail("option " + std::string(name) + " takes no value");
         } else if (name == "--help" || name == "-h") {
@@ -128,15 +145,97 @@ private:
     }
 
     void SetConnections(const std::string& value) {
-        int count = 0;
-        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), count);
-        if (error != std::errc() || end != value.data() + value.size() || count < 1 ||
-            count > kMaxConnectionsPerHost) {
+        const std::optional<int> count = NumberFrom(value, 1, kMaxConnectionsPerHost);
+        if (!count) {
             Fail("option --connections needs a number from 1 to " +
                  std::to_string(kMaxConnectionsPerHost) + ", not \"" + value + "\"");
             return;
         }
-        m_result.commandLine.overrides.connectionsPerHost = count;
+        m_result.commandLine.overrides.connectionsPerHost = *count;
+    }
+
+    // The options of the web checks that take a value; false for any other name.
+    bool ParseWebValueOption(std::string_view name,
+                             const std::optional<std::string>& attachedValue) {
+        using Setter = void (Parser::*)(const std::string&);
+        static constexpr std::pair<std::string_view, Setter> kOptions[] = {
+            {"--retries", &Parser::SetRetries},
+            {"--exclude", &Parser::AddExcludePattern},
+            {"--no-follow", &Parser::AddNoFollowPattern},
+            {"--user-agent", &Parser::SetUserAgent},
+            {"--header", &Parser::AddRequestHeader},
+            {"--accept", &Parser::SetAcceptedStatuses},
+        };
+        for (const auto& [optionName, set] : kOptions) {
+            if (name != optionName) continue;
+            if (const std::optional<std::string> value = ValueOf(name, attachedValue)) {
+                (this->*set)(*value);
+            }
+            return true;
+        }
+        return false;
+    }
+
+    void SetRetries(const std::string& value) {
+        const std::optional<int> retries = NumberFrom(value, 0, kMaxRetries);
+        if (!retries) {
+            Fail("option --retries needs a number from 0 to " + std::to_string(kMaxRetries) +
+                 ", not \"" + value + "\"");
+            return;
+        }
+        m_result.commandLine.overrides.retries = *retries;
+    }
+
+    void AddExcludePattern(const std::string& value) {
+        AddPattern("--exclude", value, m_result.commandLine.overrides.excludePatterns);
+    }
+    void AddNoFollowPattern(const std::string& value) {
+        AddPattern("--no-follow", value, m_result.commandLine.overrides.noFollowPatterns);
+    }
+
+    // The first pattern given replaces the saved list, the next ones join it.
+    // An empty one joins nothing: as a pattern it would match every link.
+    void AddPattern(std::string_view option, const std::string& value,
+                    std::optional<std::vector<std::wstring>>& patterns) {
+        std::vector<std::wstring>& list = patterns ? *patterns : patterns.emplace();
+        if (value.empty()) return;
+        const std::wstring pattern = FromUtf8(value);
+        std::string error;
+        if (!LinkPatterns::Compile({pattern}, &error)) {
+            Fail("option " + std::string(option) + ": " + error);
+            return;
+        }
+        list.push_back(pattern);
+    }
+
+    void SetUserAgent(const std::string& value) {
+        // The agent goes out as a header line, so it obeys the same rules.
+        if (!value.empty() && !IsWellFormedHeaderLine("User-Agent: " + value)) {
+            Fail("option --user-agent needs visible characters and blanks, not \"" + value + "\"");
+            return;
+        }
+        m_result.commandLine.overrides.userAgent = FromUtf8(value);
+    }
+
+    void AddRequestHeader(const std::string& value) {
+        if (!IsWellFormedHeaderLine(value)) {
+            Fail("malformed header \"" + value +
+                 "\" (use 'Name: value'; Host, Content-Length and Transfer-Encoding are not "
+                 "allowed)");
+            return;
+        }
+        auto& headers = m_result.commandLine.overrides.requestHeaders;
+        (headers ? *headers : headers.emplace()).push_back(value);
+    }
+
+    void SetAcceptedStatuses(const std::string& value) {
+        const std::wstring list = FromUtf8(value);
+        if (!ParseStatusList(list)) {
+            Fail("option --accept needs status codes and ranges such as 200-299,403, not \"" +
+                 value + "\"");
+            return;
+        }
+        m_result.commandLine.overrides.acceptedStatuses = list;
     }
 
     void SetSavePath(const std::string& value) {
@@ -181,6 +280,14 @@ void ApplyOverrides(const CliOptionOverrides& overrides, ScanOptions& options) {
     if (overrides.connectionsPerHost) options.connectionsPerHost = *overrides.connectionsPerHost;
     if (overrides.checkAnchors) options.checkAnchors = *overrides.checkAnchors;
     if (overrides.siteRoot) options.siteRoot = *overrides.siteRoot;
+    if (overrides.followRedirects) options.followRedirects = *overrides.followRedirects;
+    if (overrides.retries) options.retries = *overrides.retries;
+    if (overrides.obeyRobots) options.obeyRobots = *overrides.obeyRobots;
+    if (overrides.excludePatterns) options.excludePatterns = *overrides.excludePatterns;
+    if (overrides.noFollowPatterns) options.noFollowPatterns = *overrides.noFollowPatterns;
+    if (overrides.userAgent) options.userAgent = *overrides.userAgent;
+    if (overrides.requestHeaders) options.requestHeaders = *overrides.requestHeaders;
+    if (overrides.acceptedStatuses) options.acceptedStatuses = *overrides.acceptedStatuses;
 }
 
 std::string_view HelpText() {
@@ -188,8 +295,8 @@ std::string_view HelpText() {
 
 Checks the links of a web site (PATH begins with "http") or of a site copy on
 disk (PATH is a local page, or a folder: every page under it), and lists every
-link with its state and the page:line where it was found. Options override the saved options for this run
-only; the options file is never written.
+link with its state and the page:line where it was found. Options override the
+saved options for this run only; the options file is never written.
 
 Options:
   --images, --no-images          also check image sources (or not)
@@ -214,6 +321,28 @@ Options:
   --root DIR                     resolve a local site's root-relative links
                                  ("/about/") against DIR (default: the start
                                  folder, or the start page's folder)
+  --follow-redirects, --no-follow-redirects
+                                 follow a link's redirects (at most 10) and
+                                 judge it by where they end (or count a
+                                 redirect as fine)
+  --retries N                    try a check that failed transiently again, up
+                                 to N times (0 to 10, default 0)
+  --robots, --no-robots          read a server's robots.txt before crawling it
+                                 and leave the pages it disallows unrequested
+                                 (or ignore robots.txt)
+  --exclude REGEX                leave links whose address or path matches
+                                 REGEX (PCRE2) unchecked; repeatable, and the
+                                 list given replaces the saved one (an empty
+                                 REGEX adds none)
+  --no-follow REGEX              check the pages that match REGEX but do not
+                                 read their links; repeatable, replacing the
+                                 saved list as --exclude does
+  --user-agent TEXT              send TEXT as the User-Agent header (empty:
+                                 the usual one)
+  --header 'NAME: VALUE'         add this header to every request; repeatable,
+                                 never saved
+  --accept LIST                  the statuses that count as fine, as
+                                 200-299,403 (empty: the usual ones)
   --format tsv|csv|json          output format (default tsv)
   --save FILE                    also save the results as CSV, as the window's
                                  "Save results..." does

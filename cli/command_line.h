@@ -25,6 +25,15 @@ struct CliOptionOverrides {
     std::optional<int> connectionsPerHost;
     std::optional<int> checkAnchors;
     std::optional<std::wstring> siteRoot;
+    std::optional<int> followRedirects;
+    std::optional<int> retries;
+    std::optional<int> obeyRobots;
+    // A list given at all replaces the saved one, even when it is empty.
+    std::optional<std::vector<std::wstring>> excludePatterns;
+    std::optional<std::vector<std::wstring>> noFollowPatterns;
+    std::optional<std::wstring> userAgent;
+    std::optional<std::vector<std::string>> requestHeaders;
+    std::optional<std::wstring> acceptedStatuses;
 };
 
 struct CommandLine {

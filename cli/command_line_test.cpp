@@ -129,3 +129,65 @@ TEST(CommandLine, OverridesReplaceOnlyTheOptionsGiven) {
     EXPECT_EQ(options.scanPageOnly, 1);
     EXPECT_EQ(options.editorCommand, L"vi");
 }
+
+TEST(CommandLine, WebCheckOptionsInBothForms) {
+    const CommandLine line =
+        Parsed({"--follow-redirects", "--no-robots", "--retries", "10", "--exclude", "\\.pdf$",
+                "--no-follow=^/archive/", "--exclude=caf\xc3\xa9 x", "--user-agent",
+                "MyBot/1.0 (+x)", "--header", "Authorization: Bearer a=b",
+                "--header=X-Trace:", "--accept=200-299, 403", "p"});
+    EXPECT_EQ(line.overrides.followRedirects, 1);
+    EXPECT_EQ(line.overrides.obeyRobots, 0);
+    EXPECT_EQ(line.overrides.retries, 10);
+    EXPECT_EQ(line.overrides.excludePatterns,
+              (std::vector<std::wstring>{L"\\.pdf$", L"caf\u00e9 x"}));
+    EXPECT_EQ(line.overrides.noFollowPatterns, std::vector<std::wstring>{L"^/archive/"});
+    EXPECT_EQ(line.overrides.userAgent, L"MyBot/1.0 (+x)");
+    EXPECT_EQ(line.overrides.requestHeaders,
+              (std::vector<std::string>{"Authorization: Bearer a=b", "X-Trace:"}));
+    EXPECT_EQ(line.overrides.acceptedStatuses, L"200-299, 403");
+    // Empty values: no pattern at all (one would match every link), the
+    // usual agent and the usual fine statuses.
+    const CommandLine empty = Parsed({"--exclude=", "--user-agent=", "--accept", "", "p"});
+    EXPECT_EQ(empty.overrides.excludePatterns, std::vector<std::wstring>{});
+    EXPECT_EQ(empty.overrides.userAgent, L"");
+    EXPECT_EQ(empty.overrides.acceptedStatuses, L"");
+}
+
+TEST(CommandLine, WebCheckValuesThatCannotBeUsedAreUsageErrors) {
+    for (const char* wrong : {"11", "-1", "3x", ""}) {
+        EXPECT_EQ(
+            UsageError({"--retries", wrong, "p"}),
+            std::string("option --retries needs a number from 0 to 10, not \"") + wrong + "\"");
+    }
+    EXPECT_EQ(UsageError({"--exclude", "ok", "--no-follow=a(b", "p"}),
+              "option --no-follow: pattern \"a(b\": missing closing parenthesis at offset 3");
+    EXPECT_EQ(UsageError({"--user-agent", "Bot\r\nX-Injected: 1", "p"}),
+              "option --user-agent needs visible characters and blanks, not \"Bot\r\nX-Injected: "
+              "1\"");
+    for (const char* wrong : {"NoColon", "Bad Name: x", "content-length: 0", "X-A: 1\r\nX-B: 2"}) {
+        EXPECT_EQ(UsageError({"--header", wrong, "p"}),
+                  std::string("malformed header \"") + wrong +
+                      "\" (use 'Name: value'; Host, Content-Length and Transfer-Encoding are not "
+                      "allowed)");
+    }
+    for (const char* wrong : {"99", "300-200", "2xx"}) {
+        EXPECT_EQ(UsageError({"--accept", wrong, "p"}),
+                  std::string("option --accept needs status codes and ranges such as "
+                              "200-299,403, not \"") +
+                      wrong + "\"");
+    }
+}
+
+TEST(CommandLine, WebOverridesReplaceTheSavedValuesOnlyWhenGiven) {
+    ScanOptions options;
+    options.excludePatterns = {L"saved"};
+    options.noFollowPatterns = {L"kept"};
+    options.retries = 4;
+    ApplyOverrides(ParseCommandLine({"--exclude=", "--header", "A: 1", "p"}).commandLine.overrides,
+                   options);
+    EXPECT_EQ(options.excludePatterns, std::vector<std::wstring>{});
+    EXPECT_EQ(options.noFollowPatterns, std::vector<std::wstring>{L"kept"});
+    EXPECT_EQ(options.requestHeaders, std::vector<std::string>{"A: 1"});
+    EXPECT_EQ(options.retries, 4);
+}

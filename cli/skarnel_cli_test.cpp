@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -106,6 +107,14 @@ TEST(SkarnelCli, UsageErrorsExitTwoWithAMessageAndNoTotals) {
         {{"--format", "xml", "p"}, "skarnel-cli: unknown format \"xml\" (use tsv, csv or json)\n"},
         {{"--verbose", "p"}, "skarnel-cli: unknown option --verbose\n"},
         {{"a", "b"}, "skarnel-cli: more than one PATH given: \"b\"\n"},
+        {{"--retries", "99", "p"},
+         "skarnel-cli: option --retries needs a number from 0 to 10, not \"99\"\n"},
+        {{"--exclude=(", "p"},
+         "skarnel-cli: option --exclude: pattern \"(\": missing closing parenthesis at offset "
+         "1\n"},
+        {{"--header", "Host: elsewhere", "p"},
+         "skarnel-cli: malformed header \"Host: elsewhere\" (use 'Name: value'; Host, "
+         "Content-Length and Transfer-Encoding are not allowed)\n"},
     };
     for (const auto& [arguments, message] : cases) {
         CliProgram program;
@@ -631,19 +640,34 @@ TEST(SkarnelCli, GeneratedSiteGivesItsPlantedErrorsByEveryPathAndOverNginx) {
     }
 }
 
+namespace {
+
+// The sample site served by nginx over plain http and TLS, its certificate
+// issued by the test CA.
+struct SampleSiteOverTls {
+    explicit SampleSiteOverTls(const std::string& address) {
+        ServerCertificate certificate;
+        if (!MakeServerCertificate(certificates, "site", address, CertificateKind::kValid,
+                                   &certificate, &certificateError)) {
+            return;
+        }
+        NginxSetup setup;
+        setup.tls = NginxTls{certificate.certificate, certificate.key, "", ""};
+        nginx = std::make_unique<NginxServer>(address, SKARNEL_SAMPLE_SITE, setup);
+    }
+    TempFolder certificates;
+    std::string certificateError;
+    std::unique_ptr<NginxServer> nginx;
+};
+
+}  // namespace
+
 // The same site over TLS, its certificate issued by the test CA that
 // SSL_CERT_FILE names for the program, gives the same rows.
 TEST(SkarnelCli, SampleSiteOverNginxWithTls) {
-    const std::string address = LoopbackAddressForTest();
-    TempFolder certificates;
-    ServerCertificate certificate;
-    std::string error;
-    ASSERT_TRUE(MakeServerCertificate(certificates, "site", address, CertificateKind::kValid,
-                                      &certificate, &error))
-        << error;
-    NginxSetup setup;
-    setup.tls = NginxTls{certificate.certificate, certificate.key, "", ""};
-    NginxServer nginx(address, SKARNEL_SAMPLE_SITE, setup);
+    const SampleSiteOverTls served(LoopbackAddressForTest());
+    ASSERT_TRUE(served.certificateError.empty()) << served.certificateError;
+    const NginxServer& nginx = *served.nginx;
     SKIP_WITHOUT_PORT_80(nginx);
     ASSERT_TRUE(nginx.IsListening()) << nginx.Failure();
     CliProgram program;
@@ -720,5 +744,186 @@ TEST(SkarnelCli, CtrlCDuringABusyCrawlEndsAtOnceWithEveryLineWhole) {
                      lineNumber.find_first_not_of("0123456789") == std::string::npos))
             << lines[i];
         EXPECT_EQ(fields[3], "ok") << lines[i];
+    }
+}
+
+namespace {
+
+ScriptedResponse Redirect(std::string_view status, std::string_view location) {
+    return Reply("HTTP/1.1 " + std::string(status) + "\r\nLocation: " + std::string(location) +
+                 "\r\nContent-Length: 0\r\n\r\n");
+}
+
+ScriptedResponse TooManyRequests() {
+    return Reply("HTTP/1.1 429 Too Many Requests\r\nRetry-After: 1\r\nContent-Length: 0\r\n\r\n");
+}
+
+// A site that behaves as today's hosts do: a page server (a) with a
+// robots.txt, and another server (c) whose links redirect, loop, throttle,
+// refuse robots and send to an https server (b).
+class TodaysWebSite {
+public:
+    TodaysWebSite(const std::string& httpsPage)
+        : a(LoopbackAddressForTest()), c(LoopbackAddressForTest(1)) {
+        const std::string page =
+            "<html>\n<a href=\"/p308\">\n<a href=\"" + c.Url("/gone301") + "\">\n<a href=\"" +
+            c.Url("/loop1") + "\">\n<a href=\"" + c.Url("/busy") +
+            "\">\n<a href=\"/private/x.html\">\n<a href=\"/skip-me.html\">\n"
+            "<a href=\"/nofollow/page.html\">\n<a href=\"" +
+            c.Url("/tohttps") + "\">\n<a href=\"" + c.Url("/forbidden") + "\">\n";
+        a.SetResponse("/", HtmlPage("200 OK", page));
+        a.SetResponse("/robots.txt", Reply("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n"
+                                           "User-agent: *\nDisallow: /private/\n"));
+        a.SetResponse("/p308", Redirect("308 Permanent Redirect", "/ok.html"));
+        a.SetResponse("/nofollow/page.html", HtmlPage("200 OK", "<a href=\"child.html\">"));
+        a.SetDefaultResponse(HtmlPage("200 OK", "<p>here</p>"));
+        c.SetResponse("/gone301", Redirect("301 Moved Permanently", c.Url("/gone")));
+        c.SetResponse("/loop1", Redirect("301 Moved Permanently", "/loop2"));
+        c.SetResponse("/loop2", Redirect("302 Found", c.Url("/loop1")));
+        c.SetResponse("/tohttps", Redirect("301 Moved Permanently", httpsPage));
+        c.SetResponse("/forbidden", HtmlPage("403 Forbidden", "robots keep out"));
+        c.SetResponse("/gone", HtmlPage("404 Not Found", "gone"));
+    }
+
+    // /busy answers 429 once, then recovers.
+    void Rearm() { c.SetResponsesInTurn("/busy", {TooManyRequests(), HtmlPage("200 OK", "ok")}); }
+
+    [[nodiscard]] std::string Row(const std::string& link, const std::string& state,
+                                  const std::string& location, const std::string& icon) const {
+        const std::string url = link.starts_with("/") ? a.Url(link) : c.Url(link.substr(1));
+        return url + "\t" + state + "\t" + a.Url(location) + "\t" + icon;
+    }
+
+    ScriptedHttpServer a;
+    ScriptedHttpServer c;
+};
+
+std::vector<std::string> SortedRows(const ProgramRun& run, std::string* totals) {
+    std::vector<std::string> lines = Lines(run.output);
+    if (lines.empty()) return lines;
+    *totals = lines.back();
+    lines.pop_back();
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::size_t RequestsFor(const ScriptedHttpServer& server, const std::string& path) {
+    const std::vector<std::string> paths = server.RequestedPaths();
+    return static_cast<std::size_t>(std::count(paths.begin(), paths.end(), path));
+}
+
+}  // namespace
+
+// Every option for today's web, in both paces, against the rows the same
+// site gives without them.
+TEST(SkarnelCli, TodaysWebOptionsFollowRetryObeyExcludeAndIdentify) {
+    const SampleSiteOverTls served(LoopbackAddressForTest(2));
+    ASSERT_TRUE(served.certificateError.empty()) << served.certificateError;
+    const NginxServer& nginx = *served.nginx;
+    SKIP_WITHOUT_PORT_80(nginx);
+    ASSERT_TRUE(nginx.IsListening()) << nginx.Failure();
+    TodaysWebSite site(nginx.HttpsUrl("/index.html"));
+    SKIP_WITHOUT_PORT_80(site.a);
+    SKIP_WITHOUT_PORT_80(site.c);
+    const auto& row = [&site](const char* link, const char* state, const char* location,
+                              const char* icon) { return site.Row(link, state, location, icon); };
+
+    std::vector<std::string> plain = {
+        row("/", "200 OK", "/", "ok"),
+        row("/p308", "308 Permanent Redirect =>  /ok.html", "/:2", "ok"),
+        row("c/gone301", "301 Moved Permanently", "/:3", "ok"),
+        row("c/loop1", "301 Moved Permanently", "/:4", "ok"),
+        row("c/busy", "429 Too Many Requests", "/:5", "error"),
+        row("/private/x.html", "200 OK", "/:6", "ok"),
+        row("/skip-me.html", "200 OK", "/:7", "ok"),
+        row("/nofollow/page.html", "200 OK", "/:8", "ok"),
+        row("/nofollow/child.html", "200 OK", "/nofollow/page.html:1", "ok"),
+        row("c/tohttps", "301 Moved Permanently", "/:9", "ok"),
+        row("c/forbidden", "403 Forbidden", "/:10", "error"),
+    };
+    std::sort(plain.begin(), plain.end());
+    std::vector<std::string> followed = {
+        row("/", "200 OK", "/", "ok"),
+        row("/p308", "308 Permanent Redirect =>  /ok.html", "/:2", "ok"),
+        row("/ok.html", "200 OK", "/p308", "ok"),
+        row("c/gone301", "301 Moved Permanently -> 404 Not Found", "/:3", "error"),
+        row("c/loop1", "301 Moved Permanently -> Redirect loop", "/:4", "error"),
+        row("c/busy", "200 OK", "/:5", "ok"),
+        row("/private/x.html", "Disallowed by robots.txt", "/:6", "skipped"),
+        row("/skip-me.html", "Excluded", "/:7", "skipped"),
+        row("/nofollow/page.html", "200 OK", "/:8", "ok"),
+        row("c/tohttps", "301 Moved Permanently -> 200 OK", "/:9", "ok"),
+        row("c/forbidden", "403 Forbidden", "/:10", "ok"),
+    };
+    std::sort(followed.begin(), followed.end());
+    const std::vector<std::string> options = {
+        "--follow-redirects", "--retries",          "2",
+        "--robots",           "--exclude",          "skip-me",
+        "--no-follow",        "/nofollow/",         "--https",
+        "--user-agent",       "SkarnelTest/1 (ci)", "--header",
+        "X-Token: abc",       "--accept",           "200-299,403"};
+
+    for (const char* pace : {"--no-fast", "--fast"}) {
+        SCOPED_TRACE(pace);
+        CliProgram program;
+        site.Rearm();
+        std::string totals;
+        const ProgramRun before = program.Run({pace, site.a.Url("/")});
+        EXPECT_EQ(before.status, 1) << before.error;
+        EXPECT_EQ(SortedRows(before, &totals), plain);
+        EXPECT_EQ(totals, "Total links found: 11, errors: 2");
+        site.Rearm();
+        const std::size_t requestsBefore = site.a.Requests().size();
+        std::map<std::string, std::size_t> asked;
+        for (const char* path :
+             {"/robots.txt", "/skip-me.html", "/private/x.html", "/nofollow/child.html"}) {
+            asked[path] = RequestsFor(site.a, path);
+        }
+        std::vector<std::string> arguments = options;
+        arguments.insert(arguments.end(), {pace, site.a.Url("/")});
+        const ProgramRun after = program.Run(arguments);
+        EXPECT_EQ(after.status, 1) << after.error;
+        EXPECT_EQ(SortedRows(after, &totals), followed);
+        EXPECT_EQ(totals, "Total links found: 11, errors: 2");
+        // robots.txt read once; the excluded, disallowed and unfollowed pages
+        // never asked for; every request says who asks.
+        for (const auto& [path, count] : asked) {
+            EXPECT_EQ(RequestsFor(site.a, path) - count, path == "/robots.txt" ? 1u : 0u) << path;
+        }
+        const std::vector<std::string> requests = site.a.Requests();
+        for (std::size_t i = requestsBefore; i < requests.size(); ++i) {
+            EXPECT_NE(requests[i].find("\r\nUser-Agent: SkarnelTest/1 (ci)\r\n"), std::string::npos)
+                << requests[i];
+            EXPECT_NE(requests[i].find("\r\nX-Token: abc\r\n"), std::string::npos) << requests[i];
+        }
+    }
+}
+
+// A redirect to https while https links are not checked is left unchecked;
+// Stop ends a retry's wait at once.
+TEST(SkarnelCli, HttpsHopIsSkippedWithoutHttpsAndCtrlCEndsARetryWait) {
+    ScriptedHttpServer server(LoopbackAddressForTest());
+    SKIP_WITHOUT_PORT_80(server);
+    server.SetResponse("/", HtmlPage("200 OK", "<html>\n<a href=\"/tohttps\">\n"));
+    server.SetResponse("/tohttps", Redirect("308 Permanent Redirect", "https://example.test/"));
+    server.SetResponse("/slow", Reply("HTTP/1.1 503 Service Unavailable\r\nRetry-After: 60\r\n"
+                                      "Content-Length: 0\r\n\r\n"));
+    CliProgram program;
+    const ProgramRun run = program.Run({"--fast", "--follow-redirects", server.Url("/")});
+    EXPECT_EQ(run.status, 0) << run.error;
+    EXPECT_EQ(run.output, server.Url("/") + "\t200 OK\t" + server.Url("/") + "\tok\n" +
+                              server.Url("/tohttps") +
+                              "\t308 Permanent Redirect =>  https://example.test/ -> Redirect to "
+                              "https - skipped\t" +
+                              server.Url("/") + ":2\tskipped\nTotal links found: 2, errors: 0\n");
+
+    for (const char* pace : {"--no-fast", "--fast"}) {
+        CliProgram waiting;
+        waiting.Start({pace, "--retries", "3", server.Url("/slow")});
+        ASSERT_TRUE(server.WaitForRequests(server.Requests().size() + 1, 10s));
+        std::this_thread::sleep_for(200ms);
+        waiting.Interrupt();
+        const ProgramRun stopped = waiting.Finish(10s);
+        EXPECT_EQ(stopped.status, 130) << pace << stopped.error;
     }
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # check_completion.sh COMPLETION BIN_FOLDER: bash completes skarnel-cli's
-# options from its --help, the values of --format, and paths.
+# options from its --help, the values of --format, nothing after an option
+# that takes a number or a text, and paths.
 set -euo pipefail
 completion="$1"
 export PATH="$2:$PATH"
@@ -33,6 +34,8 @@ every_option="$(skarnel-cli --help | grep -oE -- '--[a-z][a-z-]*' | tr '\n' ' ')
 expect "skarnel-cli --" "${every_option% }"
 expect "skarnel-cli --no-i" "--no-images"
 expect "skarnel-cli --format " "tsv csv json"
+expect "skarnel-cli --no-follow-r" "--no-follow-redirects"
+expect "skarnel-cli --retries " ""
 folder="$(mktemp -d)"
 trap 'rm -rf "$folder"' EXIT
 touch "$folder/index.html"

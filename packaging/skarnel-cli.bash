@@ -20,6 +20,10 @@ _skarnel_cli() {
             _filedir -d
             return
             ;;
+        # A number, a pattern, a text or a header: nothing to offer.
+        --connections | --retries | --exclude | --no-follow | --user-agent | --header | --accept)
+            return
+            ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '$(_skarnel_cli_options "$1")' -- "$cur"))
