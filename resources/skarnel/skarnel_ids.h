@@ -40,6 +40,13 @@ inline constexpr int kIdFastChecking = 1014;
 inline constexpr int kIdConnectionsPerHost = 1015;
 inline constexpr int kIdCheckAnchors = 1016;
 inline constexpr int kIdSiteRoot = 1017;
+inline constexpr int kIdFollowRedirects = 1018;
+inline constexpr int kIdRetries = 1019;
+inline constexpr int kIdObeyRobots = 1020;
+inline constexpr int kIdExcludePatterns = 1021;
+inline constexpr int kIdNoFollowPatterns = 1022;
+inline constexpr int kIdUserAgent = 1023;
+inline constexpr int kIdAcceptedStatuses = 1024;
 inline constexpr int kIdBrowseEditor = 1001;
 
 // Commands of the menu, the toolbar and the system menu.

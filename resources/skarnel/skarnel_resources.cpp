@@ -68,13 +68,16 @@ DialogTemplate MakeMainDialog() {
 // The check boxes one below the other, 14 units apart; "Check https links",
 // "Fast checking" (with its connection limit beside it), "Check anchors" and
 // the site root folder join the scan options above the editor's controls,
-// which move down with the group box and the buttons.
+// which move down with the group box and the buttons. The web checks have a
+// group of their own below: their number field in the connection limit's
+// column, the pattern fields under their long labels, and the other two
+// fields beside theirs.
 DialogTemplate MakeOptionsDialog() {
     DialogTemplate options;
     options.id = kIdOptionsDialog;
     options.caption = L"Options";
     options.width = 186;
-    options.height = 209;
+    options.height = 355;
     options.controls = {
         {kIdCheckImages, ControlKind::kAutoCheckBox, L"Check images", {19, 16, 59, 10}, {}},
         {kIdCheckAllTags, ControlKind::kAutoCheckBox, L"Check all tags", {19, 30, 60, 10}, {}},
@@ -120,8 +123,49 @@ DialogTemplate MakeOptionsDialog() {
          {.border = true, .autoHorizontalScroll = true}},
         {kIdBrowseEditor, ControlKind::kPushButton, L"...", {154, 149, 22, 14}, {}},
         {kNoControlId, ControlKind::kGroupBox, L"", {7, 3, 172, 177}, {}},
-        {kIdOk, ControlKind::kDefaultPushButton, L"OK", {7, 188, 50, 14}, {}},
-        {kIdCancel, ControlKind::kPushButton, L"Cancel", {129, 188, 50, 14}, {}},
+        {kIdFollowRedirects,
+         ControlKind::kAutoCheckBox,
+         L"Follow redirects",
+         {19, 199, 68, 10},
+         {}},
+        {kNoControlId, ControlKind::kStaticText, L"Retries:", {90, 200, 44, 8}, {}},
+        {kIdRetries,
+         ControlKind::kEdit,
+         L"",
+         {136, 198, 20, 12},
+         {.border = true, .autoHorizontalScroll = true}},
+        {kIdObeyRobots, ControlKind::kAutoCheckBox, L"Obey robots.txt", {19, 213, 66, 10}, {}},
+        {kNoControlId, ControlKind::kStaticText, L"Exclude links matching:", {19, 228, 157, 8}, {}},
+        {kIdExcludePatterns,
+         ControlKind::kEdit,
+         L"",
+         {19, 238, 157, 14},
+         {.border = true, .autoHorizontalScroll = true}},
+        {kNoControlId,
+         ControlKind::kStaticText,
+         L"Don't read links of pages matching:",
+         {19, 256, 157, 8},
+         {}},
+        {kIdNoFollowPatterns,
+         ControlKind::kEdit,
+         L"",
+         {19, 266, 157, 14},
+         {.border = true, .autoHorizontalScroll = true}},
+        {kNoControlId, ControlKind::kStaticText, L"User agent:", {19, 286, 64, 8}, {}},
+        {kIdUserAgent,
+         ControlKind::kEdit,
+         L"",
+         {85, 284, 91, 14},
+         {.border = true, .autoHorizontalScroll = true}},
+        {kNoControlId, ControlKind::kStaticText, L"Accepted statuses:", {19, 304, 64, 8}, {}},
+        {kIdAcceptedStatuses,
+         ControlKind::kEdit,
+         L"",
+         {85, 302, 91, 14},
+         {.border = true, .autoHorizontalScroll = true}},
+        {kNoControlId, ControlKind::kGroupBox, L"Web checks", {7, 186, 172, 140}, {}},
+        {kIdOk, ControlKind::kDefaultPushButton, L"OK", {7, 334, 50, 14}, {}},
+        {kIdCancel, ControlKind::kPushButton, L"Cancel", {129, 334, 50, 14}, {}},
     };
     return options;
 }

@@ -1,8 +1,49 @@
 // The Options dialog.
 #include "ui/skarnel/dlg_options.h"
 
+#include <QLineEdit>
+
+#include "engine/link_patterns.h"
+#include "engine/request_headers.h"
+#include "engine/status_list.h"
+#include "platform/text_codec.h"
 #include "resources/skarnel/skarnel_resources.h"
 #include "ui/framework/common_dialogs.h"
+
+namespace {
+
+std::optional<FieldProblem> PatternProblem(int controlId, const std::wstring& field,
+                                           const std::wstring& text) {
+    std::string error;
+    if (LinkPatterns::Compile(PatternsFromText(text), &error)) return std::nullopt;
+    return FieldProblem{controlId, L"\"" + field + L"\" holds a regular expression that does " +
+                                       L"not compile:\n" + FromUtf8(error)};
+}
+
+}  // namespace
+
+std::optional<FieldProblem> FindWebCheckProblem(const WebCheckTexts& texts) {
+    if (auto problem =
+            PatternProblem(kIdExcludePatterns, L"Exclude links matching", texts.excludePatterns)) {
+        return problem;
+    }
+    if (auto problem = PatternProblem(kIdNoFollowPatterns, L"Don't read links of pages matching",
+                                      texts.noFollowPatterns)) {
+        return problem;
+    }
+    // The agent goes out as a header line, so it obeys the same rules.
+    if (!texts.userAgent.empty() &&
+        !IsWellFormedHeaderLine("User-Agent: " + ToUtf8(texts.userAgent))) {
+        return FieldProblem{kIdUserAgent,
+                            L"\"User agent\" may hold visible characters and blanks only."};
+    }
+    if (!ParseStatusList(texts.acceptedStatuses)) {
+        return FieldProblem{kIdAcceptedStatuses,
+                            L"\"Accepted statuses\" needs status codes from 100 to 999 and "
+                            L"ranges of them, separated by commas, such as 200-299,403."};
+    }
+    return std::nullopt;
+}
 
 CDlgOptions::CDlgOptions(QWidget* parent) : CDialog(OptionsDialogTemplate(), parent) {
     OnCommand(kIdBrowseEditor, [this] { OnBrowseEditor(); });
@@ -21,6 +62,13 @@ void CDlgOptions::SetValues(const ScanOptions& options) {
     m_connectionsPerHost = std::to_wstring(ConnectionsPerHostOf(options));
     m_checkAnchors = options.checkAnchors;
     m_siteRoot = options.siteRoot;
+    m_followRedirects = options.followRedirects;
+    m_retries = std::to_wstring(RetriesOf(options));
+    m_obeyRobots = options.obeyRobots;
+    m_webTexts.excludePatterns = TextFromPatterns(options.excludePatterns);
+    m_webTexts.noFollowPatterns = TextFromPatterns(options.noFollowPatterns);
+    m_webTexts.userAgent = options.userAgent;
+    m_webTexts.acceptedStatuses = options.acceptedStatuses;
 }
 
 void CDlgOptions::GetValues(ScanOptions& options) const {
@@ -38,6 +86,14 @@ void CDlgOptions::GetValues(ScanOptions& options) const {
     }
     options.checkAnchors = m_checkAnchors;
     options.siteRoot = m_siteRoot;
+    options.followRedirects = m_followRedirects;
+    // A count that is no number from 0 to the most keeps the one before.
+    if (const std::optional<int> retries = RetriesFromText(m_retries)) options.retries = *retries;
+    options.obeyRobots = m_obeyRobots;
+    options.excludePatterns = PatternsFromText(m_webTexts.excludePatterns);
+    options.noFollowPatterns = PatternsFromText(m_webTexts.noFollowPatterns);
+    options.userAgent = m_webTexts.userAgent;
+    options.acceptedStatuses = m_webTexts.acceptedStatuses;
 }
 
 bool CDlgOptions::OnInitDialog() {
@@ -62,6 +118,25 @@ void CDlgOptions::DoDataExchange(bool save) {
     DdxText(save, kIdConnectionsPerHost, m_connectionsPerHost);
     DdxCheck(save, kIdCheckAnchors, m_checkAnchors);
     DdxText(save, kIdSiteRoot, m_siteRoot);
+    DdxCheck(save, kIdFollowRedirects, m_followRedirects);
+    DdxText(save, kIdRetries, m_retries);
+    DdxCheck(save, kIdObeyRobots, m_obeyRobots);
+    DdxText(save, kIdExcludePatterns, m_webTexts.excludePatterns);
+    DdxText(save, kIdNoFollowPatterns, m_webTexts.noFollowPatterns);
+    DdxText(save, kIdUserAgent, m_webTexts.userAgent);
+    DdxText(save, kIdAcceptedStatuses, m_webTexts.acceptedStatuses);
+}
+
+void CDlgOptions::OnOK() {
+    UpdateData(true);
+    if (const std::optional<FieldProblem> problem = FindWebCheckProblem(m_webTexts)) {
+        ShowMessageBox(this, problem->message, L"Error", MessageIcon::kError);
+        auto* field = Item<QLineEdit>(problem->controlId);
+        field->setFocus(Qt::OtherFocusReason);
+        field->selectAll();
+        return;
+    }
+    EndDialog(kIdOk);
 }
 
 void CDlgOptions::OnUseExternalEditor() {

@@ -1,11 +1,13 @@
 // The Options dialog on its own and through the window's Options command:
-// what it shows, OK and Cancel, the editor controls' enabled state, and
-// browsing for an editor.
+// what it shows, OK and Cancel, the editor controls' enabled state, browsing
+// for an editor, the web checks' fields and the layout of the whole.
 #include "ui/skarnel/dlg_options.h"
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -209,4 +211,162 @@ TEST_F(OptionsCommand, OpensFromTheHiddenButtonDuringAScanAndTheScanGoesOn) {
     m_window->Item<CBitmapButton>(kIdOptionsButton)->click();
     EXPECT_EQ(m_window->StatusText(), L"Total links found: 1, errors: 0");
     EXPECT_EQ(ConfigurationText(), L"1 0 notepad.exe 0 0 0\r\r\n");
+}
+
+namespace {
+
+QLineEdit* Field(const CDialog& dialog, int id) { return dialog.Item<QLineEdit>(id); }
+
+// Options with every web check away from its default.
+ScanOptions WebCheckOptions() {
+    ScanOptions options;
+    options.followRedirects = 1;
+    options.retries = 3;
+    options.obeyRobots = 1;
+    options.excludePatterns = {L"\\.pdf$", L"^/tmp/"};
+    options.noFollowPatterns = {L"/archive/"};
+    options.userAgent = L"MyBot/2 (+https://example.org)";
+    options.acceptedStatuses = L"200-299,403";
+    options.requestHeaders = {"Authorization: Bearer t"};
+    return options;
+}
+
+}  // namespace
+
+TEST(OptionsDialogWebChecks, ShowsTheOptionsValuesAndGivesThemBackUntouched) {
+    CDlgOptions dialog;
+    dialog.SetValues(WebCheckOptions());
+    dialog.Create();
+    EXPECT_TRUE(IsChecked(dialog, kIdFollowRedirects));
+    EXPECT_TRUE(IsChecked(dialog, kIdObeyRobots));
+    EXPECT_EQ(Field(dialog, kIdRetries)->text(), QStringLiteral("3"));
+    EXPECT_EQ(Field(dialog, kIdExcludePatterns)->text(), QStringLiteral("\\.pdf$ ^/tmp/"));
+    EXPECT_EQ(Field(dialog, kIdNoFollowPatterns)->text(), QStringLiteral("/archive/"));
+    EXPECT_EQ(Field(dialog, kIdUserAgent)->text(),
+              QStringLiteral("MyBot/2 (+https://example.org)"));
+    EXPECT_EQ(Field(dialog, kIdAcceptedStatuses)->text(), QStringLiteral("200-299,403"));
+    // The request headers, which the dialog does not show, stay as they were.
+    ScanOptions back = WebCheckOptions();
+    dialog.GetValues(back);
+    EXPECT_EQ(back, WebCheckOptions());
+}
+
+TEST_F(OptionsCommand, WebChecksEditedAreTakenOnOkAndSaved) {
+    WhenModalDialogOpens([](QWidget* opened) {
+        auto* dialog = static_cast<CDialog*>(opened);
+        Click(*dialog, kIdFollowRedirects);
+        Click(*dialog, kIdObeyRobots);
+        Field(*dialog, kIdRetries)->setText(QStringLiteral("2"));
+        Field(*dialog, kIdExcludePatterns)->setText(QStringLiteral("  \\.pdf$   ^/tmp/ "));
+        Field(*dialog, kIdNoFollowPatterns)->setText(QStringLiteral("/archive/"));
+        Field(*dialog, kIdUserAgent)->setText(QStringLiteral("MyBot/2"));
+        Field(*dialog, kIdAcceptedStatuses)->setText(QStringLiteral("200-299, 403"));
+        Click(*dialog, kIdOk);
+    });
+    m_window->MenuAction(kIdOptionsMenu)->trigger();
+    // The patterns are the words of the field; the file is written from the
+    // window's options, so it shows each value they took.
+    EXPECT_EQ(m_window->Options().excludePatterns,
+              (std::vector<std::wstring>{L"\\.pdf$", L"^/tmp/"}));
+    EXPECT_EQ(ConfigurationText(),
+              L"1 0 notepad.exe 0 0 0\r\r\nextra redirects=1 retries=2 robots=1 agent=MyBot/2 "
+              L"accept=200-299,%20403 exclude=\\.pdf$ exclude=^/tmp/ nofollow=/archive/\r\r\n");
+
+    // A count that is no number from 0 to 10 keeps the one before.
+    WhenModalDialogOpens([](QWidget* opened) {
+        auto* dialog = static_cast<CDialog*>(opened);
+        Field(*dialog, kIdRetries)->setText(QStringLiteral("11"));
+        Click(*dialog, kIdOk);
+    });
+    m_window->MenuAction(kIdOptionsMenu)->trigger();
+    EXPECT_EQ(m_window->Options().retries, 2);
+}
+
+TEST_F(OptionsCommand, PatternThatDoesNotCompileKeepsTheDialogOpenOnThatField) {
+    bool stayedOpen = false;
+    bool focusOnField = false;
+    WhenModalDialogOpens([&](QWidget* opened) {
+        auto* dialog = static_cast<CDialog*>(opened);
+        Click(*dialog, kIdFollowRedirects);
+        Field(*dialog, kIdExcludePatterns)->setText(QStringLiteral("fine"));
+        Field(*dialog, kIdNoFollowPatterns)->setText(QStringLiteral("ok a(b"));
+        Click(*dialog, kIdOk);
+        stayedOpen = !dialog->HasEnded();
+        focusOnField = dialog->focusWidget() == dialog->GetDlgItem(kIdNoFollowPatterns);
+        Click(*dialog, kIdCancel);
+    });
+    m_window->MenuAction(kIdOptionsMenu)->trigger();
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(focusOnField);
+    EXPECT_EQ(m_dialogs.Messages(),
+              (std::vector<RecordedMessage>{
+                  {L"\"Don't read links of pages matching\" holds a regular expression that does "
+                   L"not compile:\npattern \"a(b\": missing closing parenthesis at offset 3",
+                   L"Error", MessageIcon::kError}}));
+    EXPECT_EQ(m_window->Options(), ScanOptions{});
+    EXPECT_FALSE(m_appData.Exists("Durnvale/conf01.dat"));
+}
+
+TEST_F(OptionsCommand, MalformedAgentOrStatusListIsRefusedUntilMended) {
+    // After each refused OK: the focus is on the field the message names.
+    std::vector<bool> focusOnField;
+    WhenModalDialogOpens([&](QWidget* opened) {
+        auto* dialog = static_cast<CDialog*>(opened);
+        Field(*dialog, kIdUserAgent)->setText(QString::fromUtf16(u"Bot\u0001"));
+        Field(*dialog, kIdAcceptedStatuses)->setText(QStringLiteral("2xx"));
+        Click(*dialog, kIdOk);
+        focusOnField.push_back(dialog->focusWidget() == dialog->GetDlgItem(kIdUserAgent));
+        Field(*dialog, kIdUserAgent)->setText(QStringLiteral("Bot"));
+        Click(*dialog, kIdOk);
+        focusOnField.push_back(dialog->focusWidget() == dialog->GetDlgItem(kIdAcceptedStatuses));
+        Field(*dialog, kIdAcceptedStatuses)->setText(QStringLiteral("200-299,404"));
+        Click(*dialog, kIdOk);
+        if (!dialog->HasEnded()) Click(*dialog, kIdCancel);
+    });
+    m_window->MenuAction(kIdOptionsMenu)->trigger();
+    ASSERT_EQ(m_dialogs.Messages().size(), 2u);
+    EXPECT_EQ(m_dialogs.Messages()[0].text,
+              L"\"User agent\" may hold visible characters and blanks only.");
+    EXPECT_EQ(m_dialogs.Messages()[1].text,
+              L"\"Accepted statuses\" needs status codes from 100 to 999 and ranges of them, "
+              L"separated by commas, such as 200-299,403.");
+    EXPECT_EQ(focusOnField, (std::vector<bool>{true, true}));
+    EXPECT_EQ(m_window->Options().acceptedStatuses, L"200-299,404");
+}
+
+TEST_F(OptionsDialogOnItsOwn, ControlsShowTheirWholeTextsAndNeverOverlap) {
+    std::vector<QWidget*> controls;
+    const QGroupBox* webGroup = nullptr;
+    for (QWidget* widget :
+         m_dialog.ClientArea()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+            if (group->title() == QStringLiteral("Web checks")) webGroup = group;
+            continue;
+        }
+        controls.push_back(widget);
+    }
+    ASSERT_NE(webGroup, nullptr);
+    const QRect client = m_dialog.ClientArea()->rect();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const QWidget* control = controls[i];
+        EXPECT_TRUE(client.contains(control->geometry()))
+            << control->property("text").toString().toStdString();
+        if (qobject_cast<const QLabel*>(control) || qobject_cast<const QCheckBox*>(control)) {
+            EXPECT_GE(control->width(), control->sizeHint().width())
+                << control->property("text").toString().toStdString();
+        }
+        for (std::size_t j = i + 1; j < controls.size(); ++j) {
+            EXPECT_FALSE(control->geometry().intersects(controls[j]->geometry()))
+                << control->property("text").toString().toStdString() << " and "
+                << controls[j]->property("text").toString().toStdString();
+        }
+    }
+    // The web checks sit inside their group, below its caption.
+    const QRect inside = webGroup->contentsRect().translated(webGroup->pos());
+    for (const int id : {kIdFollowRedirects, kIdRetries, kIdObeyRobots, kIdExcludePatterns,
+                         kIdNoFollowPatterns, kIdUserAgent, kIdAcceptedStatuses}) {
+        EXPECT_TRUE(inside.contains(m_dialog.GetDlgItem(id)->geometry())) << id;
+    }
+    EXPECT_GT(webGroup->y(), m_dialog.GetDlgItem(kIdBrowseEditor)->geometry().bottom());
+    EXPECT_GT(m_dialog.GetDlgItem(kIdOk)->y(), webGroup->geometry().bottom());
 }
