@@ -104,6 +104,12 @@ void ScriptedHttpServer::SetResponse(const std::string& path, ScriptedResponse r
     m_responses[path] = std::move(response);
 }
 
+void ScriptedHttpServer::SetResponsesInTurn(const std::string& path,
+                                            std::vector<ScriptedResponse> responses) {
+    std::lock_guard lock(m_mutex);
+    m_responsesInTurn[path] = ResponsesInTurn{std::move(responses), 0};
+}
+
 void ScriptedHttpServer::SetDefaultResponse(ScriptedResponse response) {
     std::lock_guard lock(m_mutex);
     m_defaultResponse = std::move(response);
@@ -237,6 +243,13 @@ ScriptedResponse ScriptedHttpServer::ResponseFor(const std::string& request) {
     std::lock_guard lock(m_mutex);
     m_requests.push_back(request);
     m_changed.notify_all();
+    if (const auto turns = m_responsesInTurn.find(target);
+        turns != m_responsesInTurn.end() && !turns->second.responses.empty()) {
+        ResponsesInTurn& inTurn = turns->second;
+        const std::size_t index = std::min(inTurn.next, inTurn.responses.size() - 1);
+        ++inTurn.next;
+        return inTurn.responses[index];
+    }
     const auto found = m_responses.find(target);
     return found != m_responses.end() ? found->second : m_defaultResponse;
 }

@@ -86,6 +86,9 @@ public:
 
     // The response for requests of exactly path (the request line's target).
     void SetResponse(const std::string& path, ScriptedResponse response);
+    // Responses for path played in turn, one per request, the last one
+    // again and again after (a server that recovers, or one that gives up).
+    void SetResponsesInTurn(const std::string& path, std::vector<ScriptedResponse> responses);
     // The response for paths without one of their own (404 until set).
     void SetDefaultResponse(ScriptedResponse response);
 
@@ -133,6 +136,11 @@ private:
     mutable std::condition_variable m_changed;
     bool m_stopping = false;
     std::map<std::string, ScriptedResponse> m_responses;
+    struct ResponsesInTurn {
+        std::vector<ScriptedResponse> responses;
+        std::size_t next = 0;
+    };
+    std::map<std::string, ResponsesInTurn> m_responsesInTurn;
     ScriptedResponse m_defaultResponse;
     std::vector<std::string> m_requests;
     std::list<Connection> m_connections;
