@@ -271,6 +271,24 @@ void BM_FastWebCrawl(benchmark::State& state) {
 }
 BENCHMARK(BM_FastWebCrawl)->Apply(WholeRuns)->ArgsProduct({{1000, 10000}, {0, 1}})->Repetitions(3);
 
+// What the options for today's web cost on top of fast checking: robots.txt
+// read first, every status check's whole head read for its Location, and
+// the retry bookkeeping. Same rows; beside BM_FastWebCrawl's keep-alive run.
+void BM_FastWebCrawlTodaysWeb(benchmark::State& state) {
+    const GeneratedSite& site = SiteOf(static_cast<std::size_t>(state.range(0)));
+    const std::unique_ptr<NginxServer> served = ServeSite(site, true);
+    if (!SiteServed(state, site, *served)) return;
+    const CrawlFloor floor = FloorOf(site.plan, *served, true);
+    state.SetLabel("fast, keep-alive, --follow-redirects --retries 2 --robots");
+    for (auto _ : state) {
+        if (!MeasureRun(state, served->Url("/" + site.plan.pages[0].path), floor.fetches,
+                        {"--fast", "--follow-redirects", "--retries", "2", "--robots"})) {
+            return;
+        }
+    }
+}
+BENCHMARK(BM_FastWebCrawlTodaysWeb)->Apply(WholeRuns)->Arg(10000)->Repetitions(3);
+
 // Other checkers, run by this program on the same sites when they are
 // installed: wget's spider and Debian's linkchecker, its pause between
 // requests lifted (maxrequestspersecond, and the header nginx sends).
