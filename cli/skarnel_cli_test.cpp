@@ -927,3 +927,50 @@ TEST(SkarnelCli, HttpsHopIsSkippedWithoutHttpsAndCtrlCEndsARetryWait) {
         EXPECT_EQ(stopped.status, 130) << pace << stopped.error;
     }
 }
+
+// A local scan leaves excluded files unopened and the links of unfollowed
+// pages unread, as a web scan does.
+TEST(SkarnelCli, LocalScanExcludesFilesAndLeavesUnfollowedPagesUnread) {
+    CliProgram program;
+    const std::string site = std::string(SKARNEL_SAMPLE_SITE) + "/";
+    const ProgramRun run =
+        program.Run({"--exclude", "menu/", "--no-follow", "about", site + "index.html"});
+    EXPECT_EQ(run.status, 1) << run.error;
+    const auto row = [&site](const std::string& link, const std::string& state,
+                             const std::string& location, const std::string& icon) {
+        const std::string shown = link.starts_with("http:") ? link : site + link;
+        return shown + "\t" + state + "\t" + site + location + "\t" + icon + "\n";
+    };
+    EXPECT_EQ(
+        run.output,
+        row("index.html", "OK", "index.html", "ok") +
+            row("about.html", "OK", "index.html:13", "ok") +
+            row("menu/breads.html", "Excluded", "index.html:14", "skipped") +
+            row("menu/cakes.html", "Excluded", "index.html:15", "skipped") +
+            row("contact.html", "Can't open file", "index.html:16", "error") +
+            row("http://127.0.0.2/orders/", "Absolute URL - skipped", "index.html:23", "skipped") +
+            row("logo.png", "OK", "index.html:10", "ok") + "Total links found: 7, errors: 1\n");
+}
+
+// With fast checking a 429 halves the server's connections for the rest of
+// the scan: the start page is throttled once, and its sixteen slow links
+// then never have more than four of eight connections at once.
+TEST(SkarnelCli, FastCheckingHalvesAThrottlingServersConnections) {
+    ScriptedHttpServer server(LoopbackAddressForTest());
+    SKIP_WITHOUT_PORT_80(server);
+    std::string page = "<html>\n";
+    for (int i = 0; i < 16; ++i) page += "<a href=\"/s" + std::to_string(i) + ".html\">\n";
+    server.SetResponsesInTurn(
+        "/",
+        {Reply("HTTP/1.1 429 Too Many Requests\r\nRetry-After: 0\r\nContent-Length: 0\r\n\r\n"),
+         HtmlPage("200 OK", page)});
+    ScriptedResponse slow = HtmlPage("200 OK", "slow");
+    slow.chunks.front().pauseBefore = 300ms;
+    server.SetDefaultResponse(slow);
+    CliProgram program;
+    const ProgramRun run =
+        program.Run({"--fast", "--connections", "8", "--retries", "1", server.Url("/")});
+    EXPECT_EQ(run.status, 0) << run.error;
+    EXPECT_EQ(Lines(run.output).back(), "Total links found: 17, errors: 0");
+    EXPECT_EQ(server.MostConnectionsAtOnce(), 4u);
+}
