@@ -765,12 +765,13 @@ class TodaysWebSite {
 public:
     TodaysWebSite(const std::string& httpsPage)
         : a(LoopbackAddressForTest()), c(LoopbackAddressForTest(1)) {
-        const std::string page =
-            "<html>\n<a href=\"/p308\">\n<a href=\"" + c.Url("/gone301") + "\">\n<a href=\"" +
-            c.Url("/loop1") + "\">\n<a href=\"" + c.Url("/busy") +
-            "\">\n<a href=\"/private/x.html\">\n<a href=\"/skip-me.html\">\n"
-            "<a href=\"/nofollow/page.html\">\n<a href=\"" +
-            c.Url("/tohttps") + "\">\n<a href=\"" + c.Url("/forbidden") + "\">\n";
+        const std::string page = "<html>\n<a href=\"/p308\">\n<a href=\"" + c.Url("/gone301") +
+                                 "\">\n<a href=\"" + c.Url("/loop1") + "\">\n<a href=\"" +
+                                 c.Url("/busy") +
+                                 "\">\n<a href=\"/private/x.html\">\n<a href=\"/skip-me.html\">\n"
+                                 "<a href=\"/nofollow/page.html\">\n<a href=\"" +
+                                 c.Url("/tohttps") + "\">\n<a href=\"" + c.Url("/forbidden") +
+                                 "\">\n<a href=\"" + c.Url("/hop0") + "\">\n";
         a.SetResponse("/", HtmlPage("200 OK", page));
         a.SetResponse("/robots.txt", Reply("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n"
                                            "User-agent: *\nDisallow: /private/\n"));
@@ -783,6 +784,11 @@ public:
         c.SetResponse("/tohttps", Redirect("301 Moved Permanently", httpsPage));
         c.SetResponse("/forbidden", HtmlPage("403 Forbidden", "robots keep out"));
         c.SetResponse("/gone", HtmlPage("404 Not Found", "gone"));
+        // Eleven redirects in a row: one more than is followed.
+        for (int hop = 0; hop <= 10; ++hop) {
+            c.SetResponse("/hop" + std::to_string(hop),
+                          Redirect("302 Found", "/hop" + std::to_string(hop + 1)));
+        }
     }
 
     // /busy answers 429 once, then recovers.
@@ -840,6 +846,7 @@ TEST(SkarnelCli, TodaysWebOptionsFollowRetryObeyExcludeAndIdentify) {
         row("/nofollow/child.html", "200 OK", "/nofollow/page.html:1", "ok"),
         row("c/tohttps", "301 Moved Permanently", "/:9", "ok"),
         row("c/forbidden", "403 Forbidden", "/:10", "error"),
+        row("c/hop0", "302 Found", "/:11", "ok"),
     };
     std::sort(plain.begin(), plain.end());
     std::vector<std::string> followed = {
@@ -854,6 +861,7 @@ TEST(SkarnelCli, TodaysWebOptionsFollowRetryObeyExcludeAndIdentify) {
         row("/nofollow/page.html", "200 OK", "/:8", "ok"),
         row("c/tohttps", "301 Moved Permanently -> 200 OK", "/:9", "ok"),
         row("c/forbidden", "403 Forbidden", "/:10", "ok"),
+        row("c/hop0", "302 Found -> Too many redirects (more than 10)", "/:11", "error"),
     };
     std::sort(followed.begin(), followed.end());
     const std::vector<std::string> options = {
@@ -871,7 +879,7 @@ TEST(SkarnelCli, TodaysWebOptionsFollowRetryObeyExcludeAndIdentify) {
         const ProgramRun before = program.Run({pace, site.a.Url("/")});
         EXPECT_EQ(before.status, 1) << before.error;
         EXPECT_EQ(SortedRows(before, &totals), plain);
-        EXPECT_EQ(totals, "Total links found: 11, errors: 2");
+        EXPECT_EQ(totals, "Total links found: 12, errors: 2");
         site.Rearm();
         const std::size_t requestsBefore = site.a.Requests().size();
         std::map<std::string, std::size_t> asked;
@@ -884,7 +892,7 @@ TEST(SkarnelCli, TodaysWebOptionsFollowRetryObeyExcludeAndIdentify) {
         const ProgramRun after = program.Run(arguments);
         EXPECT_EQ(after.status, 1) << after.error;
         EXPECT_EQ(SortedRows(after, &totals), followed);
-        EXPECT_EQ(totals, "Total links found: 11, errors: 2");
+        EXPECT_EQ(totals, "Total links found: 12, errors: 3");
         // robots.txt read once; the excluded, disallowed and unfollowed pages
         // never asked for; every request says who asks.
         for (const auto& [path, count] : asked) {
