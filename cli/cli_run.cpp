@@ -13,6 +13,7 @@
 #include "engine/results_export.h"
 #include "engine/scan_control.h"
 #include "engine/scan_state.h"
+#include "platform/environment.h"
 #include "platform/file.h"
 #include "platform/interrupt.h"
 #include "platform/socket.h"
@@ -78,8 +79,9 @@ CliRunResult Scan(const CommandLine& line) {
         ReportError("sockets initialization failed.");
         return {kExitFailure};
     }
-    auto owned = std::make_unique<CliWindow>(line.format, ProgressSettingsFor(line),
-                                             WriteStandardOutput, WriteStandardError);
+    auto owned =
+        std::make_unique<CliWindow>(line.format, ProgressSettingsFor(line), WriteStandardOutput,
+                                    WriteStandardError, CurrentFolder());
     CliWindow& window = *owned;
     LoadConfiguration(window.Options());
     ApplyOverrides(line.overrides, window.Options());

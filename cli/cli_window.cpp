@@ -11,11 +11,12 @@ constexpr std::size_t kPendingRowBytes = 64 * 1024;
 }  // namespace
 
 CliWindow::CliWindow(OutputFormat format, ProgressLineSettings progress, TextWriter output,
-                     TextWriter progressOutput)
+                     TextWriter progressOutput, std::wstring currentFolder)
     : m_format(format),
       m_progress(progress),
       m_output(std::move(output)),
-      m_progressOutput(std::move(progressOutput)) {}
+      m_progressOutput(std::move(progressOutput)),
+      m_currentFolder(std::move(currentFolder)) {}
 
 void CliWindow::BeginOutput() {
     std::lock_guard lock(m_outputMutex);
@@ -29,14 +30,16 @@ void CliWindow::AppendRow(const ResultRow& row) {
     ++m_totals.rows;
     if (row.icon == ResultIcon::kError) ++m_totals.errors;
     if (!m_progress.enabled) {
-        AppendRowText(m_format, row, m_pending);
+        AppendRowText(m_format, row, m_pending, m_currentFolder);
         if (m_pending.size() >= kPendingRowBytes) WritePending();
         return;
     }
+    const std::string text = FormatRow(m_format, row, m_currentFolder);
+    if (text.empty()) return;
     // The row goes above the progress line, which is drawn again below it.
     const std::wstring progressText = m_progressText;
     ClearProgress();
-    Write(FormatRow(m_format, row));
+    Write(text);
     DrawProgress(progressText);
 }
 
@@ -61,7 +64,8 @@ ScanTotals CliWindow::CloseOutput() {
 
 void CliWindow::WriteTotals(const ScanTotals& totals) {
     std::lock_guard lock(m_outputMutex);
-    Write(FormatTotals(m_format, totals));
+    // The window keeps exactly the rows counted in totals (none after CloseOutput).
+    Write(FormatEnd(m_format, Rows(), totals, m_currentFolder));
 }
 
 bool CliWindow::OutputFailed() const {

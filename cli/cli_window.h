@@ -25,8 +25,10 @@ struct ProgressLineSettings {
 
 class CliWindow : public HeadlessWindow {
 public:
+    // currentFolder: what the CI reports name local pages relative to
+    // (empty: as the rows name them).
     CliWindow(OutputFormat format, ProgressLineSettings progress, TextWriter output,
-              TextWriter progressOutput);
+              TextWriter progressOutput, std::wstring currentFolder = L"");
 
     // Writes what comes before the first row (the CSV header).
     void BeginOutput();
@@ -44,7 +46,8 @@ public:
     // rows written. Returns those totals.
     ScanTotals CloseOutput();
 
-    // Writes the totals after the last row.
+    // Writes the totals after the last row, or the whole report of the
+    // rows kept for the formats written at the end.
     void WriteTotals(const ScanTotals& totals);
 
     // True once a write to standard output has failed (a closed pipe, a full disk).
@@ -60,6 +63,7 @@ private:
     const ProgressLineSettings m_progress;
     const TextWriter m_output;
     const TextWriter m_progressOutput;
+    const std::wstring m_currentFolder;
 
     // Keeps each row whole on the output and its count in step with it.
     mutable std::mutex m_outputMutex;

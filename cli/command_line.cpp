@@ -45,6 +45,10 @@ std::optional<OutputFormat> FormatNamed(std::string_view name) {
     if (name == "tsv") return OutputFormat::kTsv;
     if (name == "csv") return OutputFormat::kCsv;
     if (name == "json") return OutputFormat::kJson;
+    if (name == "junit") return OutputFormat::kJunit;
+    if (name == "github") return OutputFormat::kGithub;
+    if (name == "markdown") return OutputFormat::kMarkdown;
+    if (name == "sarif") return OutputFormat::kSarif;
     return std::nullopt;
 }
 
@@ -115,7 +119,8 @@ private:
             } else if (const std::optional<OutputFormat> format = FormatNamed(*value)) {
                 line.format = *format;
             } else {
-                Fail("unknown format \"" + *value + "\" (use tsv, csv or json)");
+                Fail("unknown format \"" + *value +
+                     "\" (use tsv, csv, json, junit, github, markdown or sarif)");
             }
             return;
         }
@@ -343,9 +348,10 @@ Options:
                                  never saved
   --accept LIST                  the statuses that count as fine, as
                                  200-299,403 (empty: the usual ones)
-  --format tsv|csv|json          output format (default tsv)
+  --format FORMAT                output format: tsv (default), csv, json,
+                                 junit, github, markdown or sarif (see below)
   --save FILE                    also save the results as CSV, as the window's
-                                 "Save results..." does
+                                 "Save results..." does, whatever the format
   --progress, --no-progress      show "Checking ..." on standard error (default:
                                  on when standard error is a terminal)
   --help                         show this help and exit
@@ -353,11 +359,23 @@ Options:
   --                             end of options (for a PATH beginning with "-")
 
 Output (standard output):
-  tsv   Link, State, Location and Icon (ok, error or skipped) separated by tabs,
-        one line per link as it is checked; backslash, tab, CR and LF inside a
-        text are written \\ \t \r \n. Then "Total links found: N, errors: M".
-  csv   a header line, then one RFC 4180 record per link; no totals.
-  json  one JSON object per line per link, then {"total":N,"errors":M}.
+  tsv       Link, State, Location and Icon (ok, error or skipped) separated by
+            tabs, one line per link as it is checked; backslash, tab, CR and LF
+            inside a text are written \\ \t \r \n. Then "Total links found:
+            N, errors: M".
+  csv       a header line, then one RFC 4180 record per link; no totals.
+  json      one JSON object per line per link, then {"total":N,"errors":M}.
+  junit     JUnit XML, written at the end: a testsuite per linking page, a
+            testcase per link (a failure when in error, skipped when skipped)
+            with its file, line and location.
+  github    a GitHub Actions "::error file=PAGE,line=N::LINK: STATE" command
+            per link in error, as it is checked; then the totals line.
+  markdown  a table of the links in error (or "No broken links"), then the
+            totals line, written at the end: for a job summary.
+  sarif     SARIF 2.1.0, written at the end: a result per link in error, at
+            its page and line, for code scanning.
+  junit's file attribute, github and sarif name a local page relative to the
+  current folder.
 
 Exit status:
   0    no link is in error
@@ -368,4 +386,7 @@ Exit status:
 )";
 }
 
-std::string_view VersionText() { return "skarnel-cli 1.2\n"; }
+std::string_view VersionText() {
+    static const std::string text = "skarnel-cli " + std::string(kProgramVersion) + "\n";
+    return text;
+}

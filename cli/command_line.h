@@ -9,7 +9,10 @@
 
 #include "engine/scan_options.h"
 
-enum class OutputFormat { kTsv, kCsv, kJson };
+enum class OutputFormat { kTsv, kCsv, kJson, kJunit, kGithub, kMarkdown, kSarif };
+
+// The programs' version, as --version and the SARIF log give it.
+inline constexpr std::string_view kProgramVersion = "1.2";
 
 enum class CliAction { kScan, kShowHelp, kShowVersion };
 

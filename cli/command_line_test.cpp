@@ -106,7 +106,7 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
     EXPECT_EQ(UsageError({"--bogus", "p"}), "unknown option --bogus");
     EXPECT_EQ(UsageError({"-x", "p"}), "unknown option -x");
     EXPECT_EQ(UsageError({"--format", "xml", "p"}),
-              "unknown format \"xml\" (use tsv, csv or json)");
+              "unknown format \"xml\" (use tsv, csv, json, junit, github, markdown or sarif)");
     EXPECT_EQ(UsageError({"p", "--format"}), "option --format needs a value");
     EXPECT_EQ(UsageError({"p", "--save"}), "option --save needs a value");
     EXPECT_EQ(UsageError({"p", "--save="}), "option --save needs a file name");

@@ -1,8 +1,8 @@
 // Formatting rows and totals for standard output.
 #include "cli/row_format.h"
 
-#include <cstdio>
-
+#include "cli/ci_reports.h"
+#include "cli/report_escaping.h"
 #include "engine/results_export.h"
 #include "engine/scan_control.h"
 #include "platform/text_codec.h"
@@ -35,11 +35,7 @@ void AppendTsvText(std::string& out, std::wstring_view text) {
                 out += "\\n";
                 break;
             default:
-                if (c >= 0 && c < 0x80) {
-                    out += static_cast<char>(c);
-                } else {
-                    out += ToUtf8(std::wstring_view(&c, 1));
-                }
+                AppendAsUtf8(out, c);
         }
     }
 }
@@ -64,9 +60,7 @@ std::string JsonString(std::wstring_view text) {
         } else if (c == '\t') {
             literal += "\\t";
         } else if (byte < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-            literal += escape;
+            AppendUnicodeEscape(literal, byte);
         } else {
             literal += c;
         }
@@ -79,9 +73,10 @@ std::string FormatHeader(OutputFormat format) {
     return std::string(kResultsCsvHeader) + ",Icon\r\n";
 }
 
-void AppendRowText(OutputFormat format, const ResultRow& row, std::string& out) {
+void AppendRowText(OutputFormat format, const ResultRow& row, std::string& out,
+                   std::wstring_view currentFolder) {
     if (format != OutputFormat::kTsv) {
-        out += FormatRow(format, row);
+        out += FormatRow(format, row, currentFolder);
         return;
     }
     AppendTsvText(out, row.link);
@@ -94,7 +89,7 @@ void AppendRowText(OutputFormat format, const ResultRow& row, std::string& out) 
     out += '\n';
 }
 
-std::string FormatRow(OutputFormat format, const ResultRow& row) {
+std::string FormatRow(OutputFormat format, const ResultRow& row, std::wstring_view currentFolder) {
     const std::string_view icon = IconName(row.icon);
     switch (format) {
         case OutputFormat::kTsv: {
@@ -110,6 +105,12 @@ std::string FormatRow(OutputFormat format, const ResultRow& row) {
             return "{\"link\":" + JsonString(row.link) + ",\"state\":" + JsonString(row.state) +
                    ",\"location\":" + JsonString(row.location) + ",\"icon\":\"" +
                    std::string(icon) + "\"}\n";
+        case OutputFormat::kGithub:
+            return WorkflowErrorCommand(row, currentFolder);
+        case OutputFormat::kJunit:
+        case OutputFormat::kMarkdown:
+        case OutputFormat::kSarif:
+            return "";
     }
     return "";
 }
@@ -117,12 +118,32 @@ std::string FormatRow(OutputFormat format, const ResultRow& row) {
 std::string FormatTotals(OutputFormat format, const ScanTotals& totals) {
     switch (format) {
         case OutputFormat::kTsv:
+        case OutputFormat::kGithub:
+            // A plain log line: an annotation would take one of the few a
+            // step may show from the broken links.
             return ToUtf8(ScanTotalsText(totals.rows, totals.errors)) + '\n';
         case OutputFormat::kCsv:
+        case OutputFormat::kJunit:
+        case OutputFormat::kMarkdown:
+        case OutputFormat::kSarif:
             return "";
         case OutputFormat::kJson:
             return "{\"total\":" + std::to_string(totals.rows) +
                    ",\"errors\":" + std::to_string(totals.errors) + "}\n";
     }
     return "";
+}
+
+std::string FormatEnd(OutputFormat format, const std::vector<ResultRow>& rows,
+                      const ScanTotals& totals, std::wstring_view currentFolder) {
+    switch (format) {
+        case OutputFormat::kJunit:
+            return JunitReport(rows, currentFolder);
+        case OutputFormat::kMarkdown:
+            return MarkdownSummary(rows, totals);
+        case OutputFormat::kSarif:
+            return SarifLog(rows, currentFolder);
+        default:
+            return FormatTotals(format, totals);
+    }
 }

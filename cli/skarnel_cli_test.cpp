@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/child_process.h"
+#include "testing/ci_report_reader.h"
 #include "testing/loopback_address.h"
 #include "testing/nginx_server.h"
 #include "testing/scripted_http_server.h"
@@ -104,7 +105,9 @@ TEST(SkarnelCli, VersionAndHelpGoToStandardOutput) {
 TEST(SkarnelCli, UsageErrorsExitTwoWithAMessageAndNoTotals) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{}, "skarnel-cli: no PATH given\n"},
-        {{"--format", "xml", "p"}, "skarnel-cli: unknown format \"xml\" (use tsv, csv or json)\n"},
+        {{"--format", "xml", "p"},
+         "skarnel-cli: unknown format \"xml\" (use tsv, csv, json, junit, github, markdown or "
+         "sarif)\n"},
         {{"--verbose", "p"}, "skarnel-cli: unknown option --verbose\n"},
         {{"a", "b"}, "skarnel-cli: more than one PATH given: \"b\"\n"},
         {{"--retries", "99", "p"},
@@ -327,6 +330,141 @@ TEST(SkarnelCli, SaveWritesTheWindowsCsvWhateverTheOutputFormat) {
                   s + "b.html,OK," + s + "index.html:2\r\n" +      //
                   s + "c.html,Empty file," + s + "b.html:2\r\n" +  //
                   s + "i.png,OK," + s + "index.html:3\r\n");
+}
+
+namespace {
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+// A site whose folder name holds & < > " ' % , : and a UTF-8 letter, and whose
+// links hold those, a tab, CR and LF (as character references), Markdown's
+// syntax, UTF-8 bytes (shown one character each) and a control character.
+// It has broken links on two pages and a skipped one.
+struct ReportSite {
+    struct Row {
+        std::string link, state;
+        int page;  // 0: index.html, 1: sub/index.html
+        int line;  // 0: none
+        std::string icon;
+    };
+
+    explicit ReportSite(const TempFolder& folder) {
+        folder.Put(
+            name + "/index.html",
+            "<html>\n<a href=\"ok.html\">\n<a href=\"q&amp;a <x> &quot;t&apos;%,:.html\">\n"
+            "<a href=\"tab&#9;cr&#13;lf&#10;|`\\*_[x]$~.html\">\n"
+            "<a href=\"caf\xc3\xa9 &#1;.html\">\n<a href=\"http://example.test/x?a=1&amp;b=2\">\n"
+            "<a href=\"sub/\">\n");
+        folder.Put(name + "/ok.html", "ok");
+        folder.Put(name + "/sub/index.html", "<html>\n<a href=\"../gone.html\">\n");
+        site = folder.PathOf(name).string() + "/";
+        const std::string error = "Can't open file";
+        rows = {{"index.html", "OK", 0, 0, "ok"},
+                {"ok.html", "OK", 0, 2, "ok"},
+                {"q&a <x> \"t'%,:.html", error, 0, 3, "error"},
+                {"tab\tcr\rlf\n|`\\*_[x]$~.html", error, 0, 4, "error"},
+                {"caf\xc3\x83\xc2\xa9 \x01.html", error, 0, 5, "error"},
+                {"http://example.test/x?a=1&b=2", "Absolute URL - skipped", 0, 6, "skipped"},
+                {"sub/", "OK", 0, 7, "ok"},
+                {"gone.html", error, 1, 2, "error"}};
+        for (Row& row : rows) {
+            if (!row.link.starts_with("http:")) row.link = site + row.link;
+        }
+    }
+
+    [[nodiscard]] std::string Page(const Row& row) const { return site + pages[row.page]; }
+    [[nodiscard]] std::string Location(const Row& row) const {
+        return Page(row) + (row.line ? ":" + std::to_string(row.line) : "");
+    }
+    // The page relative to the folder holding the site, where the program runs.
+    [[nodiscard]] std::string RelativePage(const Row& row) const {
+        return name + "/" + pages[row.page];
+    }
+
+    const std::string name = "s\xc3\xa9 a&b <\"q's\"> 100%, x:y";
+    const std::string pages[2] = {"index.html", "sub/index.html"};
+    std::string site;
+    std::vector<Row> rows;
+};
+
+std::string JunitSeen(const ReportSite& site) {
+    std::string seen = CiReportLine({"testsuites", "8", "4", "0", "1"});
+    for (const auto& [page, counts] :
+         {std::pair<int, std::vector<std::string>>{0, {"7", "3", "0", "1"}},
+          {1, {"1", "1", "0", "0"}}}) {
+        std::vector<std::string> suite = {"testsuite", site.site + site.pages[page]};
+        suite.insert(suite.end(), counts.begin(), counts.end());
+        seen += CiReportLine(suite);
+        for (const ReportSite::Row& row : site.rows) {
+            if (row.page != page) continue;
+            const std::string kind = row.icon == "error" ? "failure" : row.icon;
+            // XML cannot carry U+0001 at all: it shows as the escape.
+            seen += CiReportLine({"testcase", Replaced(row.link, "\x01", "\\u0001"), site.Page(row),
+                                  site.RelativePage(row),
+                                  row.line ? std::to_string(row.line) : "(none)", kind,
+                                  row.icon == "ok" ? "(none)" : row.state, site.Location(row)});
+        }
+    }
+    return seen;
+}
+
+}  // namespace
+
+// Each CI report read back by its tool gives every row's texts byte for byte
+// (save what the format cannot carry), the page relative to the current
+// folder, the line and the totals; --save still writes the window's CSV.
+TEST(SkarnelCli, CiReportsReadBackByTheirToolsGiveTheRowTexts) {
+    CliProgram program;
+    const ReportSite site(program.Folder());
+    const std::string folder = program.Folder().Path().string();
+    ASSERT_EQ(folder.find_first_not_of(
+                  "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._~/"),
+              std::string::npos)
+        << "the test writes the folder's URI as its path";
+    program.RunIn(folder);
+    EXPECT_EQ(program.Run({"--save", "tsv.csv", site.site}).status, 1);
+    const std::string totals = "Total links found: 8, errors: 4";
+    std::string github;
+    std::string markdown = CiReportLine({"row", "Link", "State", "Location"});
+    std::string sarif =
+        CiReportLine({"sarif", "https://json.schemastore.org/sarif-2.1.0.json", "2.1.0", "Skarnel",
+                      "1.2", "broken-link", "%SRCROOT%=file://" + folder + "/"});
+    const std::string uris[2] = {
+        "s%C3%A9%20a%26b%20%3C%22q%27s%22%3E%20100%25%2C%20x%3Ay/index.html",
+        "s%C3%A9%20a%26b%20%3C%22q%27s%22%3E%20100%25%2C%20x%3Ay/sub/index.html"};
+    for (const ReportSite::Row& row : site.rows) {
+        if (row.icon != "error") continue;
+        const std::string line = std::to_string(row.line);
+        // The runner leaves a control character's %XX as it is.
+        github += CiReportLine({"error", site.RelativePage(row), line,
+                                Replaced(row.link, "\x01", "%01") + ": " + row.state});
+        // A line break shows as one, whichever it was.
+        markdown +=
+            CiReportLine({"row", Replaced(row.link, "\r", "\n"), row.state, site.Location(row)});
+        sarif += CiReportLine({"result", "broken-link", "error", row.link + ": " + row.state,
+                               uris[row.page], "%SRCROOT%", site.RelativePage(row), line});
+    }
+    const std::map<std::string, std::string> expected = {
+        {"junit", JunitSeen(site)},
+        {"github", github + CiReportLine({"text", totals})},
+        {"markdown", markdown + CiReportLine({"paragraph", totals})},
+        {"sarif", sarif}};
+    for (const auto& [format, seen] : expected) {
+        SCOPED_TRACE(format);
+        const ProgramRun run =
+            program.Run({"--format", format, "--save", format + ".csv", site.site});
+        EXPECT_EQ(run.status, 1) << run.error;
+        EXPECT_EQ(ReadCiReport(program.Folder(), format, run.output), seen);
+        const std::string saved = program.Folder().Read(format + ".csv");
+        EXPECT_TRUE(saved.starts_with("Link,State,Location (file:line)\r\n")) << saved;
+        EXPECT_NE(saved.find("/gone.html\",Can't open file,"), std::string::npos) << saved;
+        EXPECT_EQ(saved, program.Folder().Read("tsv.csv"));
+    }
 }
 
 TEST(SkarnelCli, WebAddressIsCrawled) {

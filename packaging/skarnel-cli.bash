@@ -9,7 +9,7 @@ _skarnel_cli() {
     _init_completion || return
     case $prev in
         --format)
-            COMPREPLY=($(compgen -W 'tsv csv json' -- "$cur"))
+            COMPREPLY=($(compgen -W 'tsv csv json junit github markdown sarif' -- "$cur"))
             return
             ;;
         --save)

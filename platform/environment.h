@@ -16,5 +16,9 @@ bool UnsetEnvironmentVariable(const char* name);
 // The full path of the running program's file.
 [[nodiscard]] std::wstring RunningProgramPath();
 
+// The process's current folder, decoded from UTF-8; empty when it cannot be
+// read (it was removed, or its path is too long).
+[[nodiscard]] std::wstring CurrentFolder();
+
 // The folder for temporary files: TEMP if set, else TMPDIR, else /tmp.
 [[nodiscard]] std::wstring TemporaryFolder();

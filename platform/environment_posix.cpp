@@ -1,6 +1,8 @@
-// Environment variables through getenv, setenv and unsetenv.
+// Environment variables through getenv, setenv and unsetenv; the program's
+// path and the current folder.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <vector>
 
@@ -29,6 +31,15 @@ std::wstring RunningProgramPath() {
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::wstring CurrentFolder() {
+    std::vector<char> buffer(4096);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE || buffer.size() >= 1024 * 1024) return L"";
+        buffer.resize(buffer.size() * 2);
+    }
+    return FromUtf8(buffer.data());
 }
 
 std::wstring TemporaryFolder() {
