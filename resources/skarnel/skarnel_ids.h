@@ -59,6 +59,14 @@ inline constexpr int kIdOptionsCommand = 32778;
 inline constexpr int kIdEditCommand = 32779;
 inline constexpr int kIdStartCommand = 32780;
 inline constexpr int kIdSystemAbout = 16;
+// The View menu's filter and the results table's context menu.
+inline constexpr int kIdShowAll = 32781;
+inline constexpr int kIdShowErrors = 32782;
+inline constexpr int kIdShowSkipped = 32783;
+inline constexpr int kIdShowOk = 32784;
+inline constexpr int kIdCopyLink = 32785;
+inline constexpr int kIdCopyRow = 32786;
+inline constexpr int kIdOpenLink = 32787;
 
 // The control-bar id the toolbar is created with.
 inline constexpr int kIdToolBarWindow = 0xE800;

@@ -178,9 +178,24 @@ const MenuTemplate& MainMenu() {
         {
             MenuPopupTemplate{L"File",
                               {{L"Save results...", kIdSaveResults}, {L"", 0}, {L"Exit", kIdExit}}},
+            MenuPopupTemplate{L"View",
+                              {{L"Show all", kIdShowAll, L"Ctrl+1", true},
+                               {L"Show errors", kIdShowErrors, L"Ctrl+2", true},
+                               {L"Show skipped", kIdShowSkipped, L"Ctrl+3", true},
+                               {L"Show OK", kIdShowOk, L"Ctrl+4", true}}},
             MenuPopupTemplate{L"Options", {{L"Options...", kIdOptionsMenu}}},
             MenuPopupTemplate{L"Help", {{L"About...", kIdAboutMenu}}},
         }};
+    return menu;
+}
+
+const MenuPopupTemplate& RowContextMenu() {
+    static const MenuPopupTemplate menu{L"",
+                                        {{L"Copy link", kIdCopyLink, L"Ctrl+C"},
+                                         {L"Copy row", kIdCopyRow},
+                                         {L"Open link in browser", kIdOpenLink},
+                                         {L"", 0},
+                                         {L"Edit file", kIdEditCommand}}};
     return menu;
 }
 

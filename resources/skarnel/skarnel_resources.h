@@ -15,5 +15,7 @@ inline constexpr wchar_t kAboutText[] = L"Skarnel Version 1.2";
 [[nodiscard]] const DialogTemplate& MainDialogTemplate();
 [[nodiscard]] const DialogTemplate& OptionsDialogTemplate();
 [[nodiscard]] const MenuTemplate& MainMenu();
+// The results table's context menu.
+[[nodiscard]] const MenuPopupTemplate& RowContextMenu();
 [[nodiscard]] const StringTable& SkarnelStrings();
 [[nodiscard]] const ToolBarTemplate& MainToolBar();

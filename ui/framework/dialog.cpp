@@ -2,6 +2,7 @@
 #include "ui/framework/dialog.h"
 
 #include <QAbstractButton>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -9,6 +10,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -342,17 +344,34 @@ void CDialog::BuildMenu() {
     if (m_template.menu == nullptr) return;
     m_menuBar = new QMenuBar(this);
     for (const MenuPopupTemplate& popup : m_template.menu->popups) {
-        QMenu* menu = m_menuBar->addMenu(ToQString(popup.text));
-        for (const MenuItemTemplate& item : popup.items) {
-            if (item.command == 0) {
-                menu->addSeparator();
-                continue;
-            }
-            QAction* action = menu->addAction(ToQString(item.text));
-            const int command = item.command;
-            connect(action, &QAction::triggered, this, [this, command] { SendCommand(command); });
-            m_menuActions[command] = action;
+        AddMenuItems(m_menuBar->addMenu(ToQString(popup.text)), popup.items);
+    }
+}
+
+QMenu* CDialog::CreatePopupMenu(const MenuPopupTemplate& popup, QWidget* parent) {
+    auto* menu = new QMenu(ToQString(popup.text), parent);
+    AddMenuItems(menu, popup.items);
+    return menu;
+}
+
+void CDialog::AddMenuItems(QMenu* menu, const std::vector<MenuItemTemplate>& items) {
+    QActionGroup* radioGroup = nullptr;
+    for (const MenuItemTemplate& item : items) {
+        if (!item.radio) radioGroup = nullptr;
+        if (item.command == 0) {
+            menu->addSeparator();
+            continue;
         }
+        QAction* action = menu->addAction(ToQString(item.text));
+        if (!item.shortcut.empty()) action->setShortcut(QKeySequence(ToQString(item.shortcut)));
+        if (item.radio) {
+            if (radioGroup == nullptr) radioGroup = new QActionGroup(menu);
+            action->setCheckable(true);
+            radioGroup->addAction(action);
+        }
+        const int command = item.command;
+        connect(action, &QAction::triggered, this, [this, command] { SendCommand(command); });
+        m_menuActions[command] = action;
     }
 }
 

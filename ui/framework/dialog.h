@@ -15,6 +15,7 @@
 #include "ui/framework/resource_types.h"
 
 class QAction;
+class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
 
@@ -85,6 +86,9 @@ protected:
     virtual QWidget* CreateControl(const ControlTemplate& control, QWidget* parent);
 
     void OnCommand(int id, std::function<void()> handler);
+    // A pop-up menu of its own (a context menu) whose entries send their
+    // commands as the menu bar's do; MenuAction finds them too.
+    QMenu* CreatePopupMenu(const MenuPopupTemplate& popup, QWidget* parent);
     // Paints the dialog in the window colour instead of the dialog face colour.
     void UseWindowColourBackground();
 
@@ -102,6 +106,7 @@ private:
 
     void BuildWindow();
     void BuildMenu();
+    void AddMenuItems(QMenu* menu, const std::vector<MenuItemTemplate>& items);
     void BuildControls();
     void ConnectCommand(QWidget* widget, int id);
     void FocusFirstTabStop();

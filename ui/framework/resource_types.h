@@ -66,10 +66,20 @@ struct ControlTemplate {
     int imageId = 0;  // kIcon only
 };
 
-// One entry of a drop-down menu; command 0 is a separator.
+// One entry of a drop-down menu; command 0 is a separator. Neighbouring
+// radio entries form one group of which exactly one is checked.
 struct MenuItemTemplate {
+    MenuItemTemplate(std::wstring itemText, int itemCommand, std::wstring itemShortcut = {},
+                     bool isRadio = false)
+        : text(std::move(itemText)),
+          command(itemCommand),
+          shortcut(std::move(itemShortcut)),
+          radio(isRadio) {}
+
     std::wstring text;
     int command = 0;
+    std::wstring shortcut;  // "Ctrl+1"; empty: none
+    bool radio = false;
 };
 
 struct MenuPopupTemplate {

@@ -1,12 +1,21 @@
 // The link checker's window.
 #include "ui/skarnel/dlg_main.h"
 
+#include <QClipboard>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
 #include <QTreeView>
+#include <QUrl>
+#include <array>
 
 #include "engine/configuration.h"
 #include "engine/edit_file.h"
@@ -25,6 +34,8 @@
 #include "ui/skarnel/dlg_options.h"
 #include "ui/skarnel/main_window_layout.h"
 #include "ui/skarnel/results_model.h"
+#include "ui/skarnel/row_commands.h"
+#include "ui/skarnel/shown_results_model.h"
 #include "ui/skarnel/toolbar.h"
 
 namespace {
@@ -34,6 +45,12 @@ constexpr wchar_t kProposedResultsFile[] = L"results.csv";
 // Rows that arrive within this time are painted together: quick enough to
 // watch them arrive, rare enough that painting never holds a scan back.
 constexpr int kTablePaintDelayMs = 40;
+// The table's right edge lies 8 pixels from the window's, the status bar's 3.
+constexpr int kCountsRightMargin = 5;
+
+// The View menu's command for each of kResultFilters, in that order.
+constexpr std::array<int, std::size(kResultFilters)> kFilterCommands{kIdShowAll, kIdShowErrors,
+                                                                     kIdShowSkipped, kIdShowOk};
 
 bool IsHiddenButton(int id) {
     return id == kIdStartButton || id == kIdOptionsButton || id == kIdEditFileButton;
@@ -81,6 +98,12 @@ void CDlgMain::BindCommands() {
         OnCommand(id, [this] { OnEditFile(); });
     OnCommand(kIdExit, [this] { OnExit(); });
     OnCommand(kIdAboutMenu, [this] { OnAbout(); });
+    for (std::size_t i = 0; i < kFilterCommands.size(); ++i) {
+        OnCommand(kFilterCommands[i], [this, i] { SetResultFilter(kResultFilters[i]); });
+    }
+    OnCommand(kIdCopyLink, [this] { OnCopyLink(); });
+    OnCommand(kIdCopyRow, [this] { OnCopyRow(); });
+    OnCommand(kIdOpenLink, [this] { OnOpenLink(); });
     // The window manager's menu cannot take the About entry here; its command
     // still works when sent.
     OnCommand(kIdSystemAbout, [this] { OnSysCommand(kIdSystemAbout); });
@@ -96,6 +119,7 @@ bool CDlgMain::OnInitDialog() {
     setWindowIcon(QIcon(LoadImageResource(kIdProgramIcon)));
     UseWindowColourBackground();
     SetUpResultsTable();
+    SetUpRowMenu();
     SetUpHiddenButtons();
     CreateStatusBar();
     mainWindow = this;
@@ -113,7 +137,9 @@ void CDlgMain::SetUpResultsTable() {
         {QIcon(LoadImageResource(kIdOkBitmap)), QIcon(LoadImageResource(kIdErrorBitmap)),
          QIcon(LoadImageResource(kIdSkippedBitmap))},
         this);
-    m_resultsTable->setModel(m_results);
+    m_shown = new CShownResultsModel(m_results, this);
+    m_resultsTable->setModel(m_shown);
+    MenuAction(kIdShowAll)->setChecked(true);
     m_resultsTable->setIconSize(QSize(16, 16));
     QHeaderView* header = m_resultsTable->header();
     header->setStretchLastSection(false);
@@ -172,6 +198,15 @@ void CDlgMain::CreateStatusBar() {
     // Addresses from pages may hold "<": never read them as markup.
     m_statusLabel->setTextFormat(Qt::PlainText);
     m_statusBar->addWidget(m_statusLabel, 1);
+    m_countsLabel = new QLabel(m_statusBar);
+    m_countsLabel->setTextFormat(Qt::PlainText);
+    // The counts end where the table above them ends, not at the bar's edge.
+    m_countsLabel->setContentsMargins(0, 0, kCountsRightMargin, 0);
+    m_statusBar->addPermanentWidget(m_countsLabel);
+    // The counts follow the rows as the table shows them, a batch at a time.
+    connect(m_results, &QAbstractItemModel::rowsInserted, this, [this] { ShowIconCounts(); });
+    connect(m_results, &QAbstractItemModel::modelReset, this, [this] { ShowIconCounts(); });
+    ShowIconCounts();
     const QSize client = ClientArea()->size();
     m_statusBar->setGeometry(
         InitialStatusBarRect(client.width(), client.height(), m_statusBar->sizeHint().height()));
@@ -196,7 +231,56 @@ bool CDlgMain::CreateToolBar() {
     connect(toolBar, &COOExToolBar::CommandSent, this,
             [this](int command) { SendCommand(command); });
     m_toolBar = toolBar;
+    AddFilterChoiceToToolBar();
     return true;
+}
+
+void CDlgMain::AddFilterChoiceToToolBar() {
+    auto* choice = new QWidget(m_toolBar);
+    auto* layout = new QHBoxLayout(choice);
+    layout->setContentsMargins(6, 0, 6, 0);
+    auto* label = new QLabel(QStringLiteral("Show:"), choice);
+    m_filterChoice = new QComboBox(choice);
+    for (const ResultFilter filter : kResultFilters) {
+        m_filterChoice->addItem(ToQString(ResultFilterName(filter)));
+    }
+    m_filterChoice->setCurrentIndex(static_cast<int>(Filter()));
+    label->setBuddy(m_filterChoice);
+    layout->addWidget(label);
+    layout->addWidget(m_filterChoice);
+    m_toolBar->addSeparator();
+    m_toolBar->addWidget(choice);
+    connect(m_filterChoice, &QComboBox::activated, this,
+            [this](int index) { SendCommand(kFilterCommands[static_cast<std::size_t>(index)]); });
+}
+
+void CDlgMain::SetUpRowMenu() {
+    m_rowMenu = CreatePopupMenu(RowContextMenu(), this);
+    // Ctrl+C copies the link while the table has the focus; elsewhere, in
+    // the Path field, it copies that field's text as ever.
+    QAction* copyLink = MenuAction(kIdCopyLink);
+    copyLink->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_resultsTable->addAction(copyLink);
+    m_resultsTable->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_resultsTable, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { ShowRowMenu(position); });
+    connect(m_resultsTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { UpdateRowCommands(); });
+    UpdateRowCommands();
+}
+
+void CDlgMain::ShowRowMenu(const QPoint& position) {
+    UpdateRowCommands();
+    m_rowMenu->popup(m_resultsTable->viewport()->mapToGlobal(position));
+}
+
+void CDlgMain::UpdateRowCommands() {
+    const std::optional<ResultRow> row = SelectedRow();
+    for (const int command : {kIdCopyLink, kIdCopyRow, kIdEditCommand}) {
+        MenuAction(command)->setEnabled(row.has_value());
+    }
+    MenuAction(kIdOpenLink)
+        ->setEnabled(row && BrowserAddressOfLink(row->link, ToWString(QDir::currentPath())));
 }
 
 void CDlgMain::OnSize(int cx, int cy) {
@@ -250,11 +334,16 @@ void CDlgMain::DeleteAllRows() {
         m_results->Clear();
         ClearSortIndicator();
         ForgetCurrentRow();
+        UpdateRowCommands();
     });
 }
 
 void CDlgMain::SetStatusText(const std::wstring& text) {
     OnUiThread([&] { m_statusLabel->setText(ToQString(text)); });
+}
+
+void CDlgMain::ShowIconCounts() {
+    m_countsLabel->setText(ToQString(IconCountsText(m_results->Counts())));
 }
 
 void CDlgMain::SetStartButtonLook(StartButtonLook look) {
@@ -294,9 +383,13 @@ void CDlgMain::OnSaveResults() {
     request.initialName = kProposedResultsFile;
     request.defaultExtension = L"csv";
     request.askBeforeReplacing = true;
+    // Under a filter only the rows shown are saved, and the dialog says so.
+    const std::vector<ResultRow>& allRows = m_results->Rows();
+    const std::vector<ResultRow> rows = RowsPassingFilter(allRows, Filter());
+    request.title = SaveResultsTitle(Filter(), rows.size(), allRows.size());
     const std::optional<std::wstring> chosen = ShowSaveFileDialog(this, request);
     if (!chosen) return;
-    if (!SaveResultsAsCsv(*chosen, m_results->Rows())) {
+    if (!SaveResultsAsCsv(*chosen, rows)) {
         ::ShowMessageBox(this, L"Can't save the results in " + *chosen, L"Error",
                          MessageIcon::kError);
     }
@@ -329,12 +422,58 @@ void CDlgMain::SortResultsByColumn(int column) {
     m_resultsTable->header()->setSortIndicator(column, Qt::AscendingOrder);
 }
 
-std::optional<std::wstring> CDlgMain::SelectedLocation() const {
+void CDlgMain::SetResultFilter(ResultFilter filter) {
+    m_shown->SetFilter(filter);
+    // A hidden selected row leaves nothing selected: no neighbour is to be
+    // marked current in its place, whose cell the view's own Ctrl+C copies.
+    if (!SelectedRow()) ForgetCurrentRow();
+    const auto place = static_cast<std::size_t>(filter);
+    MenuAction(kFilterCommands[place])->setChecked(true);
+    if (m_filterChoice != nullptr) m_filterChoice->setCurrentIndex(static_cast<int>(place));
+    UpdateRowCommands();
+}
+
+ResultFilter CDlgMain::Filter() const { return m_shown->Filter(); }
+
+void CDlgMain::OnCopyLink() {
+    if (const std::optional<ResultRow> row = SelectedRow()) {
+        QGuiApplication::clipboard()->setText(ToQString(row->link));
+    }
+}
+
+void CDlgMain::OnCopyRow() {
+    if (const std::optional<ResultRow> row = SelectedRow()) {
+        QGuiApplication::clipboard()->setText(ToQString(RowAsCopiedText(*row)));
+    }
+}
+
+void CDlgMain::OnOpenLink() {
+    const std::optional<ResultRow> row = SelectedRow();
+    if (!row) return;
+    const std::optional<std::string> address =
+        BrowserAddressOfLink(row->link, ToWString(QDir::currentPath()));
+    if (!address) return;
+    const QUrl url = QUrl::fromEncoded(QByteArray::fromStdString(*address), QUrl::TolerantMode);
+    if (!QDesktopServices::openUrl(url)) {
+        ::ShowMessageBox(this, L"Can't open " + row->link + L" in a browser.", L"Error",
+                         MessageIcon::kError);
+    }
+}
+
+std::optional<ResultRow> CDlgMain::SelectedRow() const {
     const QModelIndexList selected = m_resultsTable->selectionModel()->selectedRows();
     if (selected.isEmpty()) return std::nullopt;
-    return m_results->Rows()[static_cast<std::size_t>(selected.front().row())].location;
+    return m_results->RowAt(m_shown->mapToSource(selected.front()).row());
+}
+
+std::optional<std::wstring> CDlgMain::SelectedLocation() const {
+    const std::optional<ResultRow> row = SelectedRow();
+    if (!row) return std::nullopt;
+    return row->location;
 }
 
 std::vector<ResultRow> CDlgMain::Rows() const { return m_results->Rows(); }
 
 std::wstring CDlgMain::StatusText() const { return ToWString(m_statusLabel->text()); }
+
+std::wstring CDlgMain::IconCountsFieldText() const { return ToWString(m_countsLabel->text()); }

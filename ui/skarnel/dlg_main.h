@@ -2,6 +2,10 @@
 // the results table and the status bar. It is the engine's MainWindowRecord:
 // scan threads add rows and set texts through it, each call carried over to
 // the UI thread and waited for. Everything else runs on the UI thread.
+//
+// The table shows the rows of the chosen filter (View menu, the toolbar's
+// "Show:" choice); sorting, saving, copying and "Edit file" work on what it
+// shows, while the results model keeps every row.
 #pragma once
 
 #include <optional>
@@ -10,13 +14,18 @@
 
 #include "engine/edit_file.h"
 #include "engine/main_window_record.h"
+#include "engine/result_filter.h"
 #include "engine/scan_options.h"
 #include "ui/framework/dialog.h"
 
 class CBitmapButton;
 class COOBmpToolBar;
 class CResultsModel;
+class CShownResultsModel;
+class QComboBox;
 class QLabel;
+class QMenu;
+class QPoint;
 class QStatusBar;
 class QTimer;
 class QTreeView;
@@ -49,18 +58,33 @@ public:
     void OnAbout();
     void OnSysCommand(unsigned command);
     void SortResultsByColumn(int column);
+    // Shows the rows of one icon, or all; the menu and the toolbar follow.
+    void SetResultFilter(ResultFilter filter);
+    // The selected row's link, or the row as tab-separated text, to the clipboard.
+    void OnCopyLink();
+    void OnCopyRow();
+    // Opens the selected row's web link or local file with the desktop's browser.
+    void OnOpenLink();
 
-    // The Location text of the selected row, or nothing when no row is selected.
+    // The selected row, or its Location text; nothing when no row is selected.
+    [[nodiscard]] std::optional<ResultRow> SelectedRow() const;
     [[nodiscard]] std::optional<std::wstring> SelectedLocation() const;
-    // A copy of the rows in table order.
+    // A copy of every row in table order, those the filter hides included.
     [[nodiscard]] std::vector<ResultRow> Rows() const;
     [[nodiscard]] std::wstring StatusText() const;
+    // The second status-bar field: the rows per icon.
+    [[nodiscard]] std::wstring IconCountsFieldText() const;
+    [[nodiscard]] ResultFilter Filter() const;
     [[nodiscard]] const std::wstring& PathText() const { return m_pathText; }
 
     // How "Edit file" starts the editor; tests put a stand-in in its place.
     [[nodiscard]] EditFileServices& EditServices() { return m_editServices; }
 
     [[nodiscard]] QTreeView* ResultsTable() const { return m_resultsTable; }
+    // Every row the table has shown so far, hidden or not.
+    [[nodiscard]] CResultsModel* ResultsModel() const { return m_results; }
+    [[nodiscard]] QMenu* RowMenu() const { return m_rowMenu; }
+    [[nodiscard]] QComboBox* FilterChoice() const { return m_filterChoice; }
     [[nodiscard]] QStatusBar* StatusBar() const { return m_statusBar; }
     [[nodiscard]] COOBmpToolBar* ToolBar() const { return m_toolBar; }
     [[nodiscard]] CBitmapButton* StartButton() const { return m_startButton; }
@@ -76,9 +100,15 @@ private:
     void BindCommands();
     void SetUpResultsTable();
     void SetUpHiddenButtons();
+    void SetUpRowMenu();
+    void ShowRowMenu(const QPoint& position);
+    // Enables the row commands that the selected row allows.
+    void UpdateRowCommands();
     void CreateStatusBar();
+    void ShowIconCounts();
     // False when the bar cannot be made; the window then works without it.
     bool CreateToolBar();
+    void AddFilterChoiceToToolBar();
     // Runs call on the UI thread and waits for it.
     void OnUiThread(const std::function<void()>& call);
     // Holds the table's repainting back for a moment after a row arrives, so
@@ -91,10 +121,14 @@ private:
     EditFileServices m_editServices;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_statusLabel = nullptr;
+    QLabel* m_countsLabel = nullptr;
     COOBmpToolBar* m_toolBar = nullptr;
     std::wstring m_pathText;
     QTreeView* m_resultsTable = nullptr;
     CResultsModel* m_results = nullptr;
+    CShownResultsModel* m_shown = nullptr;
+    QMenu* m_rowMenu = nullptr;
+    QComboBox* m_filterChoice = nullptr;
     QTimer* m_tablePaint = nullptr;
     CBitmapButton* m_startButton = nullptr;
     CBitmapButton* m_optionsButton = nullptr;

@@ -28,7 +28,6 @@
 #include "engine/scan_seams.h"
 #include "engine/scan_state.h"
 #include "platform/environment.h"
-#include "platform/file.h"
 #include "platform/text_codec.h"
 #include "resources/skarnel/skarnel_resources.h"
 #include "testing/loopback_address.h"
@@ -57,36 +56,6 @@ void TriggerToolBarButton(CDlgMain& window, int command) {
     QAction* action = window.ToolBar()->ActionFor(command);
     ASSERT_NE(action, nullptr);
     QTest::mouseClick(window.ToolBar()->widgetForAction(action), Qt::LeftButton);
-}
-
-void ClickHeader(QTreeView* table, int column) {
-    QHeaderView* header = table->header();
-    const QPoint inside(header->sectionViewportPosition(column) + 5, header->height() / 2);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, inside);
-}
-
-// The rows a scan of the sample site gives, in the order the walk adds them.
-std::vector<ResultRow> SampleSiteRows(const std::wstring& site) {
-    const std::wstring s = site + L"/";
-    const ResultIcon ok = ResultIcon::kOk;
-    const ResultIcon error = ResultIcon::kError;
-    const ResultIcon skipped = ResultIcon::kSkipped;
-    return {
-        {s + L"index.html", L"OK", s + L"index.html", ok},
-        {s + L"about.html", L"OK", s + L"index.html:13", ok},
-        {s + L"menu/breads.html", L"OK", s + L"about.html:14", ok},
-        {s + L"menu/cakes.html", L"OK", s + L"menu/breads.html:15", ok},
-        {s + L"menu/birthday.html", L"Can't open file", s + L"menu/cakes.html:12", error},
-        {L"http://127.0.0.2/orders/cakes", L"Absolute URL - skipped", s + L"menu/cakes.html:13",
-         skipped},
-        {s + L"logo.png", L"OK", s + L"menu/cakes.html:9", ok},
-        {s + L"menu/seasonal.html", L"Empty file", s + L"menu/breads.html:16", error},
-        {s + L"menu/rye.gif", L"OK", s + L"menu/breads.html:12", ok},
-        {s + L"menu/sourdough.png", L"Can't open file", s + L"menu/breads.html:13", error},
-        {s + L"team.jpg", L"Can't open file", s + L"about.html:12", error},
-        {s + L"contact.html", L"Can't open file", s + L"index.html:16", error},
-        {L"http://127.0.0.2/orders/", L"Absolute URL - skipped", s + L"index.html:23", skipped},
-    };
 }
 
 std::vector<std::wstring> Column(const std::vector<ResultRow>& rows, int column) {
@@ -457,24 +426,8 @@ TEST_F(MainWindow, AWebScanOfManyPagesFillsTheTableThroughTenWorkers) {
     EXPECT_EQ(m_window->StartButton()->Bitmap(), kIdStartBitmap);
 }
 
-// "Edit file" from the toolbar and the hidden button, with a stand-in editor
-// that records its arguments and the file it was handed.
-class MainWindowEditFile : public MainWindowFixture {
-protected:
-    void SetUp() override {
-        MainWindowFixture::SetUp();
-        ASSERT_TRUE(
-            SetEnvironmentText("SKARNEL_RECORD", Widen(m_record.PathOf("record").string())));
-        m_window->EditServices().runningProgramPath = Widen(SKARNEL_STANDIN_FOLDER) + L"/Skarnel";
-    }
-    void TearDown() override {
-        UnsetEnvironmentVariable("SKARNEL_RECORD");
-        UnsetEnvironmentVariable("SKARNEL_HOLD");
-        MainWindowFixture::TearDown();
-    }
-
-    TempFolder m_record;
-};
+// "Edit file" from the toolbar and the hidden button.
+using MainWindowEditFile = MainWindowEditFileFixture;
 
 TEST_F(MainWindowEditFile, WithoutASelectionOnlyAsksForOne) {
     TriggerToolBarButton(*m_window, kIdEditCommand);
@@ -490,10 +443,8 @@ TEST_F(MainWindowEditFile, TheSelectedRowsPageOpensAtItsLine) {
     QTreeView* table = m_window->ResultsTable();
     table->setCurrentIndex(table->model()->index(0, 0));
     m_window->Item<QPushButton>(kIdEditFileButton)->click();
-    const std::string index = std::string(SKARNEL_SAMPLE_SITE) + "/index.html";
-    std::string content;
-    ASSERT_TRUE(ReadWholeFile(Widen(index), &content));
-    EXPECT_EQ(m_record.Read("record"), index + "\n4\n--\n" + content);
+    EXPECT_EQ(m_record.Read("record"),
+              EditorRecordOf(std::string(SKARNEL_SAMPLE_SITE) + "/index.html", 4));
     EXPECT_TRUE(m_dialogs.Messages().empty());
 }
 

@@ -19,6 +19,8 @@
 #include "ui/framework/dialog_recorder.h"
 #include "ui/skarnel/dlg_main.h"
 
+class QTreeView;
+
 // Serves the UI thread's events until done() holds; false after timeout.
 [[nodiscard]] bool ServeEventsUntil(const std::function<bool()>& done,
                                     std::chrono::milliseconds timeout = std::chrono::seconds(30));
@@ -26,6 +28,13 @@
 // Runs action once the next modal dialog has opened on top of owner's window
 // (action gets that dialog); serves events until then.
 void WhenModalDialogOpens(const std::function<void(QWidget* dialog)>& action);
+
+// Clicks the heading of a column of the results table.
+void ClickHeader(QTreeView* table, int column);
+
+// The rows a scan of the sample site (samples/site, under the folder site)
+// gives, in the order the walk adds them.
+[[nodiscard]] std::vector<ResultRow> SampleSiteRows(const std::wstring& site);
 
 class MainWindowFixture : public ::testing::Test {
 protected:
@@ -50,4 +59,17 @@ protected:
 private:
     struct ScanHold;
     std::shared_ptr<ScanHold> m_hold;
+};
+
+// The same, with a stand-in editor beside the program that records its
+// arguments and the file it was handed in m_record's "record".
+class MainWindowEditFileFixture : public MainWindowFixture {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // What the stand-in records when it opens page (a path) at line.
+    [[nodiscard]] static std::string EditorRecordOf(const std::string& page, int line);
+
+    TempFolder m_record;
 };

@@ -23,6 +23,7 @@ CResultsModel::CResultsModel(std::array<QIcon, 3> icons, QObject* parent)
 
 void CResultsModel::Append(const ResultRow& row, Showing showing) {
     m_waiting.push_back(row);
+    m_counts.Add(row.icon);
     if (showing == Showing::kAtOnce) {
         ShowWaitingRows();
     } else if (!m_showTimer->isActive()) {
@@ -53,6 +54,7 @@ int CResultsModel::RowsAppended() const {
 void CResultsModel::Clear() {
     m_showTimer->stop();
     m_waiting.clear();
+    m_counts = {};
     beginResetModel();
     m_rows.clear();
     endResetModel();

@@ -6,7 +6,8 @@
 // Rows that arrive one after the other are shown together, at most
 // kShowRowsAfter after the first of them: the view lays out all its rows
 // for every insertion, so a fast scan's thousands of rows inserted one by
-// one would cost time in the square of their number. They count at once.
+// one would cost time in the square of their number. They count at once,
+// in RowsAppended and in the rows per icon.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "engine/main_window_record.h"
+#include "engine/result_filter.h"
 
 inline constexpr int kResultColumnCount = 3;
 inline constexpr std::array<int, kResultColumnCount> kResultColumnWidths{350, 180, 350};
@@ -41,6 +43,11 @@ public:
     // Every row appended, those still to be shown included.
     [[nodiscard]] const std::vector<ResultRow>& Rows();
     [[nodiscard]] int RowsAppended() const;
+    [[nodiscard]] const IconCounts& Counts() const { return m_counts; }
+    // A row the model shows (0 to rowCount() - 1).
+    [[nodiscard]] const ResultRow& RowAt(int row) const {
+        return m_rows[static_cast<std::size_t>(row)];
+    }
     // Shows the rows that wait to be shown.
     void ShowWaitingRows();
 
@@ -53,6 +60,7 @@ private:
     std::array<QIcon, 3> m_icons;
     std::vector<ResultRow> m_rows;
     std::vector<ResultRow> m_waiting;
+    IconCounts m_counts;
     QTimer* m_showTimer;
 };
 
