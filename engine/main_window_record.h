@@ -1,8 +1,8 @@
 // The window as the scan engine sees it. The window (or a headless stand-in)
 // implements MainWindowRecord and sets mainWindow while it initialises; scan
 // threads and workers reach the path, options, results table and status bar
-// only through it. Calls from scan threads are synchronous: they return once
-// the window has carried them out.
+// only through it. Calls from scan threads are synchronous (they return once
+// the window has carried them out), but for appending a row.
 #pragma once
 
 #include <string>
@@ -34,7 +34,9 @@ public:
     // Any thread: the options record; its flags are atomic.
     virtual ScanOptions& Options() = 0;
 
-    // Any thread, synchronous: the results table.
+    // Any thread: the results table. AppendRow may return before the window
+    // shows the row (rows from one thread keep their order); RowCount counts
+    // every row appended before it, and DeleteAllRows removes them all.
     virtual void AppendRow(const ResultRow& row) = 0;
     virtual int RowCount() = 0;
     virtual void DeleteAllRows() = 0;

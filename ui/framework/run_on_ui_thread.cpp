@@ -102,6 +102,12 @@ CUiCallHold::~CUiCallHold() {
     gate.changed.notify_all();
 }
 
+bool UiCallsHeld() {
+    CallGate& gate = Gate();
+    std::lock_guard lock(gate.mutex);
+    return gate.holds > 0;
+}
+
 int CallsWaitingForUiThread() {
     CallGate& gate = Gate();
     std::lock_guard lock(gate.mutex);

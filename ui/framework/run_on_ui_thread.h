@@ -29,5 +29,9 @@ public:
     CUiCallHold& operator=(const CUiCallHold&) = delete;
 };
 
+// Whether a hold is in force: calls that are not handed over through
+// RunOnUiThread (a queued delivery) wait for its end by this. Any thread.
+[[nodiscard]] bool UiCallsHeld();
+
 // How many callers are waiting for a hold to end.
 [[nodiscard]] int CallsWaitingForUiThread();

@@ -16,6 +16,7 @@
 #include <QTreeView>
 #include <QUrl>
 #include <array>
+#include <utility>
 
 #include "engine/configuration.h"
 #include "engine/edit_file.h"
@@ -310,27 +311,80 @@ std::wstring CDlgMain::ReadPathText() {
     return text;
 }
 
+namespace {
+
+// A window that falls this far behind makes the scan wait for it, so rows
+// never pile up without bound.
+constexpr std::size_t kMaxHandedOverRows = 8192;
+
+}  // namespace
+
 void CDlgMain::AppendRow(const ResultRow& row) {
-    // Rows from a scan's threads come in streams; one added here comes alone.
-    const auto showing = QThread::currentThread() == thread()
-                             ? CResultsModel::Showing::kAtOnce
-                             : CResultsModel::Showing::kWithTheStream;
-    OnUiThread([&] {
-        m_results->Append(row, showing);
-        // A row added at the end may break the order the arrow claims.
+    // One added on the UI thread comes alone, and is shown at once.
+    if (QThread::currentThread() == thread()) {
+        TakeHandedOverRows();
+        m_results->Append(row, CResultsModel::Showing::kAtOnce);
         ClearSortIndicator();
         DeferTablePaint();
-    });
+        return;
+    }
+    bool post = false;
+    std::size_t waiting = 0;
+    {
+        std::lock_guard lock(m_handedOverMutex);
+        m_handedOver.push_back(row);
+        waiting = m_handedOver.size();
+        post = !std::exchange(m_deliveryPosted, true);
+    }
+    if (waiting >= kMaxHandedOverRows) {
+        OnUiThread([this] { TakeHandedOverRows(); });
+    } else if (post) {
+        QMetaObject::invokeMethod(
+            this, [this] { TakeHandedOverRowsUnlessHeld(); }, Qt::QueuedConnection);
+    }
+}
+
+void CDlgMain::TakeHandedOverRowsUnlessHeld() {
+    // While the editor is open rows wait, as every call from a scan does.
+    if (UiCallsHeld()) {
+        QTimer::singleShot(kShowRowsAfter, this, [this] { TakeHandedOverRowsUnlessHeld(); });
+        return;
+    }
+    TakeHandedOverRows();
+}
+
+void CDlgMain::TakeHandedOverRows() {
+    std::vector<ResultRow> rows;
+    {
+        std::lock_guard lock(m_handedOverMutex);
+        rows.swap(m_handedOver);
+        m_deliveryPosted = false;
+    }
+    if (rows.empty()) return;
+    // Rows from a scan's threads come in streams, shown together.
+    for (const ResultRow& row : rows)
+        m_results->Append(row, CResultsModel::Showing::kWithTheStream);
+    // A row added at the end may break the order the arrow claims.
+    ClearSortIndicator();
+    DeferTablePaint();
 }
 
 int CDlgMain::RowCount() {
     int count = 0;
-    OnUiThread([&] { count = m_results->RowsAppended(); });
+    OnUiThread([&] {
+        TakeHandedOverRows();
+        count = m_results->RowsAppended();
+    });
     return count;
 }
 
 void CDlgMain::DeleteAllRows() {
     OnUiThread([&] {
+        // Rows handed over before the call go with the others.
+        {
+            std::lock_guard lock(m_handedOverMutex);
+            m_handedOver.clear();
+        }
         m_results->Clear();
         ClearSortIndicator();
         ForgetCurrentRow();
@@ -384,6 +438,7 @@ void CDlgMain::OnSaveResults() {
     request.defaultExtension = L"csv";
     request.askBeforeReplacing = true;
     // Under a filter only the rows shown are saved, and the dialog says so.
+    TakeHandedOverRows();
     const std::vector<ResultRow>& allRows = m_results->Rows();
     const std::vector<ResultRow> rows = RowsPassingFilter(allRows, Filter());
     request.title = SaveResultsTitle(Filter(), rows.size(), allRows.size());
@@ -417,6 +472,7 @@ void CDlgMain::OnSysCommand(unsigned command) {
 }
 
 void CDlgMain::SortResultsByColumn(int column) {
+    TakeHandedOverRows();
     m_results->SortByColumn(column);
     // Every click sorts ascending; the header would have flipped its arrow.
     m_resultsTable->header()->setSortIndicator(column, Qt::AscendingOrder);

@@ -8,6 +8,7 @@
 // shows, while the results model keeps every row.
 #pragma once
 
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -111,6 +112,10 @@ private:
     void AddFilterChoiceToToolBar();
     // Runs call on the UI thread and waits for it.
     void OnUiThread(const std::function<void()>& call);
+    // UI thread: moves the rows scan threads have handed over into the
+    // table, or (while calls are held) tries again a moment later.
+    void TakeHandedOverRows();
+    void TakeHandedOverRowsUnlessHeld();
     // Holds the table's repainting back for a moment after a row arrives, so
     // a fast scan is not slowed to one repaint per row.
     void DeferTablePaint();
@@ -135,4 +140,10 @@ private:
     CBitmapButton* m_editFileButton = nullptr;
     // Until initialisation ends, resizing leaves the controls where they are.
     bool m_layoutSuspended = true;
+    // Rows from scan threads, handed over without waiting for the UI thread:
+    // a scan of 100,000 files would otherwise wait for the window once per
+    // row. One delivery is posted at a time.
+    std::mutex m_handedOverMutex;
+    std::vector<ResultRow> m_handedOver;
+    bool m_deliveryPosted = false;
 };

@@ -328,7 +328,11 @@ TEST_F(MainWindow, RowsFromManyThreadsArriveInFullWhileTheUiThreadIsBusy) {
     // The UI thread is busy for a while and serves nothing meanwhile.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(m_window->Rows().size(), 0u);
-    ASSERT_TRUE(ServeEventsUntil([&] { return finished == kThreads; }));
+    // The threads hand their rows over without waiting for the window.
+    ASSERT_TRUE(ServeEventsUntil([&] {
+        return finished == kThreads &&
+               m_window->Rows().size() == static_cast<std::size_t>(kThreads * kRowsEach);
+    }));
     for (std::thread& worker : workers) worker.join();
 
     const std::vector<ResultRow> rows = m_window->Rows();
@@ -492,7 +496,8 @@ TEST_F(MainWindowEditFile, WhileTheEditorIsOpenTheWindowPaintsButTakesNoInputAnd
                 rowAdded = true;
             });
             step = 1;
-        } else if (step == 1 && CallsWaitingForUiThread() == 1) {
+        } else if (step == 1 && rowAdded) {
+            // The scan thread handed its row over; the row waits for the editor.
             TriggerToolBarButton(*m_window, kIdStartCommand);
             QTest::keyClicks(path, "typed");
             closed = m_window->close();
@@ -517,7 +522,7 @@ TEST_F(MainWindowEditFile, WhileTheEditorIsOpenTheWindowPaintsButTakesNoInputAnd
     EXPECT_EQ(path->text(), pathBefore);
     EXPECT_FALSE(IsScanThreadAlive());
     EXPECT_EQ(m_window->StatusText(), L"Ready");
-    ASSERT_TRUE(ServeEventsUntil([&] { return rowAdded.load(); }));
+    ASSERT_TRUE(ServeEventsUntil([&] { return rowAdded && m_window->Rows().size() == 2u; }));
     if (scan.joinable()) scan.join();
     ASSERT_EQ(m_window->Rows().size(), 2u);
     EXPECT_EQ(m_window->Rows()[1].link, L"http://h/late.html");

@@ -1,7 +1,7 @@
 // The rows of the results table behind the list view (control 1002): three
 // texts and a state icon per row, appended in the order the scan adds them
 // and sorted by one column on a header click. UI thread only; scan threads
-// reach it through the window's synchronous calls.
+// reach it through the window, which hands their rows over in batches.
 //
 // Rows that arrive one after the other are shown together, at most
 // kShowRowsAfter after the first of them: the view lays out all its rows
