@@ -347,7 +347,8 @@ Options:
   --header 'NAME: VALUE'         add this header to every request; repeatable,
                                  never saved
   --accept LIST                  the statuses that count as fine, as
-                                 200-299,403 (empty: the usual ones)
+                                 200-299,403 (empty: the usual ones); the
+                                 redirects stay fine
   --format FORMAT                output format: tsv (default), csv, json,
                                  junit, github, markdown or sarif (see below)
   --save FILE                    also save the results as CSV, as the window's
