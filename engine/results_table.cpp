@@ -38,21 +38,16 @@ int LeadingDecimal(std::string_view text) {
         std::clamp(value, static_cast<long long>(INT_MIN), static_cast<long long>(INT_MAX)));
 }
 
+bool IsRedirectStatus(int status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
 ResultIcon WebStateIcon(std::string_view state) {
     // A page that is there, or any of HTTP/1.1's redirects to one: 303 and
     // 307 answer forms and temporary moves, 308 is today's permanent move
     // (http to https, a missing trailing slash).
-    switch (LeadingDecimal(state)) {
-        case 200:
-        case 301:
-        case 302:
-        case 303:
-        case 307:
-        case 308:
-            return ResultIcon::kOk;
-        default:
-            return ResultIcon::kError;
-    }
+    const int status = LeadingDecimal(state);
+    return status == 200 || IsRedirectStatus(status) ? ResultIcon::kOk : ResultIcon::kError;
 }
 
 ResultIcon LocalStateIcon(std::wstring_view state) {

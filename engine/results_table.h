@@ -37,6 +37,10 @@ void AddLocalResult(const std::wstring& link, const std::wstring& state,
 // Numbers beyond the int range are clamped to it.
 [[nodiscard]] int LeadingDecimal(std::string_view text);
 
+// HTTP/1.1's redirects: 301, 302, 303, 307 and 308. They are what a scan
+// follows, and they count as fine however the accepted statuses read.
+[[nodiscard]] bool IsRedirectStatus(int status);
+
 // The icon of a web row's state, and of a local row's state.
 [[nodiscard]] ResultIcon WebStateIcon(std::string_view state);
 [[nodiscard]] ResultIcon LocalStateIcon(std::wstring_view state);

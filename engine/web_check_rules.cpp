@@ -73,10 +73,6 @@ void SetWebCheckRules(WebCheckRules rules) {
     RulesHolder() = std::make_shared<const WebCheckRules>(std::move(rules));
 }
 
-bool IsRedirectStatus(int status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
 ResultIcon WebStateIconUnder(const WebCheckRules& rules, std::string_view state) {
     if (rules.accepted.empty()) return WebStateIcon(state);
     const int status = LeadingDecimal(state);

@@ -40,10 +40,6 @@ struct WebCheckRules {
 [[nodiscard]] const WebCheckRules& TheWebCheckRules();
 void SetWebCheckRules(WebCheckRules rules);
 
-// The redirects that are followed and that count as fine however the list
-// of accepted statuses reads: 301, 302, 303, 307 and 308.
-[[nodiscard]] bool IsRedirectStatus(int status);
-
 // The icon a web row's state gives under the rules: the accepted statuses
 // (and the redirects) fine when a list is given, else the usual ones.
 [[nodiscard]] ResultIcon WebStateIconUnder(const WebCheckRules& rules, std::string_view state);
