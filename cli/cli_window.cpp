@@ -64,8 +64,11 @@ ScanTotals CliWindow::CloseOutput() {
 
 void CliWindow::WriteTotals(const ScanTotals& totals) {
     std::lock_guard lock(m_outputMutex);
-    // The window keeps exactly the rows counted in totals (none after CloseOutput).
-    Write(FormatEnd(m_format, Rows(), totals, m_currentFolder));
+    // The window keeps exactly the rows counted in totals (none after
+    // CloseOutput). A totals line needs none of them: copying a large
+    // scan's rows out only to count them would take longer than writing them.
+    const std::vector<ResultRow> rows = EndListsRows(m_format) ? Rows() : std::vector<ResultRow>();
+    Write(FormatEnd(m_format, rows, totals, m_currentFolder));
 }
 
 bool CliWindow::OutputFailed() const {

@@ -134,6 +134,11 @@ std::string FormatTotals(OutputFormat format, const ScanTotals& totals) {
     return "";
 }
 
+bool EndListsRows(OutputFormat format) {
+    return format == OutputFormat::kJunit || format == OutputFormat::kMarkdown ||
+           format == OutputFormat::kSarif;
+}
+
 std::string FormatEnd(OutputFormat format, const std::vector<ResultRow>& rows,
                       const ScanTotals& totals, std::wstring_view currentFolder) {
     switch (format) {

@@ -43,6 +43,10 @@ void AppendRowText(OutputFormat format, const ResultRow& row, std::string& out,
 // line, or nothing (CSV).
 [[nodiscard]] std::string FormatTotals(OutputFormat format, const ScanTotals& totals);
 
+// Whether the end of format reports the rows themselves, not only their
+// counts: a window need not hand its rows over for the others.
+[[nodiscard]] bool EndListsRows(OutputFormat format);
+
 // What comes after the last row in any format: the totals, or the whole
 // report of rows (all the rows written, whose counts totals holds).
 [[nodiscard]] std::string FormatEnd(OutputFormat format, const std::vector<ResultRow>& rows,
