@@ -12,6 +12,36 @@
 
 enum class FileMode { kBinary, kText };
 
+// What an open that failed learned of the name: a folder (it opened as
+// one), no folder (it names nothing, or a file), or not known (the open
+// was refused, say). It spares a caller that asks next a second look.
+enum class FolderAnswer { kUnknown, kFolder, kNotFolder };
+
+// Folders held open while a walk reads the files in them, so that opening a
+// file looks up its own name alone, not each folder on its path again. A
+// walk holds one for its life: a folder removed or made anew after it was
+// first held is still seen as it was then.
+class FolderHandles {
+public:
+    FolderHandles() = default;
+    ~FolderHandles();
+    FolderHandles(const FolderHandles&) = delete;
+    FolderHandles& operator=(const FolderHandles&) = delete;
+
+    // The descriptor of the folder named by folderBytes, held open; -1
+    // when it does not open.
+    [[nodiscard]] int DescriptorOf(std::string_view folderBytes);
+
+private:
+    struct Held {
+        std::string bytes;
+        int descriptor = -1;
+        unsigned long long lastUse = 0;
+    };
+    std::vector<Held> m_held;
+    unsigned long long m_uses = 0;
+};
+
 // A regular file open for reading. Folders, devices and pipes do not open.
 class InputFile {
 public:
@@ -20,11 +50,17 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    [[nodiscard]] bool Open(const std::wstring& path, FileMode mode);
+    // With folders, the file is opened in its folder held there.
+    [[nodiscard]] bool Open(const std::wstring& path, FileMode mode,
+                            FolderHandles* folders = nullptr);
     // Opens the file whose name is exactly these bytes.
-    [[nodiscard]] bool OpenBytes(std::string_view pathBytes, FileMode mode);
+    [[nodiscard]] bool OpenBytes(std::string_view pathBytes, FileMode mode,
+                                 FolderHandles* folders = nullptr);
     // The bytes of the name the open file was opened by.
     [[nodiscard]] const std::string& PathBytes() const { return m_pathBytes; }
+    // After an open that failed: whether the name is a folder, answered as
+    // PathIsFolder (or PathBytesAreFolder) would, when the open could tell.
+    [[nodiscard]] FolderAnswer NameIsFolder() const { return m_nameIsFolder; }
     // Reads up to size bytes (after text-mode translation) into buffer.
     // Returns 0 at the end of the file or on an error.
     [[nodiscard]] std::size_t Read(char* buffer, std::size_t size);
@@ -38,6 +74,9 @@ private:
     bool FillRaw();
 
     void Start(int descriptor, std::size_t size, std::string pathBytes, FileMode mode);
+    // Opens by the bytes of one name the file may have, and adds what that
+    // told of the name to m_nameIsFolder; the descriptor, or -1.
+    int OpenByName(const std::string& bytes, std::size_t* size, FolderHandles* folders);
     // Reads raw bytes into buffer; the count, 0 at the end or on an error.
     std::size_t ReadRaw(char* buffer, std::size_t size);
 
@@ -53,6 +92,7 @@ private:
     std::string m_raw;
     std::size_t m_rawPosition = 0;
     bool m_atEnd = false;
+    FolderAnswer m_nameIsFolder = FolderAnswer::kUnknown;
 };
 
 // A file created (or emptied) for writing.

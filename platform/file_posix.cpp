@@ -29,17 +29,53 @@ bool SameCodeBytes(const std::wstring& path, std::string* bytes) {
     return *bytes != ToUtf8(path);
 }
 
-// The descriptor of a regular file, and its size then.
-int OpenRegularFile(const std::string& fsPath, std::size_t* size) {
-    const int descriptor = ::open(fsPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) return -1;
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(descriptor);
+// How many folders a walk holds open: those it goes down through and comes
+// back to. Holding more would cost more looking than it saves.
+constexpr std::size_t kMostFoldersHeld = 16;
+constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+
+// Opens fsPath in its folder held in folders when there is one to hold; a
+// name that ends in a slash or a dot segment, or has no folder, is opened
+// whole. A folder that is missing (or no folder) leaves its files missing,
+// with the error the whole name's open would give; one that does not open
+// for another reason leaves the whole name to open.
+int OpenForReading(const std::string& fsPath, FolderHandles* folders) {
+    const std::size_t slash = fsPath.rfind('/');
+    if (folders && slash != std::string::npos && slash > 0) {
+        const std::string_view name = std::string_view(fsPath).substr(slash + 1);
+        if (!name.empty() && name != "." && name != "..") {
+            const int folder = folders->DescriptorOf(std::string_view(fsPath).substr(0, slash));
+            if (folder >= 0) return ::openat(folder, std::string(name).c_str(), kReadFlags);
+            if (errno == ENOENT || errno == ENOTDIR) return -1;
+        }
+    }
+    return ::open(fsPath.c_str(), kReadFlags);
+}
+
+// The descriptor of a regular file, and its size then; -1 for any other
+// name, with what the name was found to be.
+int OpenRegularFile(const std::string& fsPath, std::size_t* size, FolderAnswer* found,
+                    FolderHandles* folders) {
+    const int descriptor = OpenForReading(fsPath, folders);
+    if (descriptor < 0) {
+        // Where nothing is found, stat finds no folder either; a refusal
+        // may still be of a folder.
+        const bool nothing = errno == ENOENT || errno == ENOTDIR;
+        *found = nothing ? FolderAnswer::kNotFolder : FolderAnswer::kUnknown;
         return -1;
     }
-    *size = static_cast<std::size_t>(status.st_size);
-    return descriptor;
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0) {
+        *found = FolderAnswer::kUnknown;
+    } else {
+        *found = S_ISDIR(status.st_mode) ? FolderAnswer::kFolder : FolderAnswer::kNotFolder;
+        if (S_ISREG(status.st_mode)) {
+            *size = static_cast<std::size_t>(status.st_size);
+            return descriptor;
+        }
+    }
+    ::close(descriptor);
+    return -1;
 }
 
 bool WriteAll(int descriptor, const char* data, std::size_t size) {
@@ -70,26 +106,69 @@ void DropCarriageReturnsBeforeLineFeeds(std::string& text, std::size_t from) {
 
 std::string FileSystemPath(const std::wstring& path) { return ToUtf8(path); }
 
-bool InputFile::Open(const std::wstring& path, FileMode mode) {
+FolderHandles::~FolderHandles() {
+    for (const Held& held : m_held) ::close(held.descriptor);
+}
+
+int FolderHandles::DescriptorOf(std::string_view folderBytes) {
+    ++m_uses;
+    Held* oldest = nullptr;
+    for (Held& held : m_held) {
+        if (held.bytes == folderBytes) {
+            held.lastUse = m_uses;
+            return held.descriptor;
+        }
+        if (!oldest || held.lastUse < oldest->lastUse) oldest = &held;
+    }
+    const int descriptor =
+        ::open(std::string(folderBytes).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0) return -1;
+    if (m_held.size() < kMostFoldersHeld) {
+        m_held.push_back(Held{std::string(folderBytes), descriptor, m_uses});
+    } else {
+        ::close(oldest->descriptor);
+        *oldest = Held{std::string(folderBytes), descriptor, m_uses};
+    }
+    return descriptor;
+}
+
+bool InputFile::Open(const std::wstring& path, FileMode mode, FolderHandles* folders) {
     Close();
-    // A path with a NUL inside names no file.
+    // A path with a NUL inside names no file, and no folder.
+    m_nameIsFolder = FolderAnswer::kNotFolder;
     if (path.find(L'\0') != std::wstring::npos) return false;
     std::string bytes = FileSystemPath(path);
     std::size_t size = 0;
-    int descriptor = OpenRegularFile(bytes, &size);
-    if (descriptor < 0 && SameCodeBytes(path, &bytes)) descriptor = OpenRegularFile(bytes, &size);
+    int descriptor = OpenByName(bytes, &size, folders);
+    if (descriptor < 0 && SameCodeBytes(path, &bytes))
+        descriptor = OpenByName(bytes, &size, folders);
     Start(descriptor, size, std::move(bytes), mode);
     return m_descriptor >= 0;
 }
 
-bool InputFile::OpenBytes(std::string_view pathBytes, FileMode mode) {
+bool InputFile::OpenBytes(std::string_view pathBytes, FileMode mode, FolderHandles* folders) {
     Close();
+    m_nameIsFolder = FolderAnswer::kNotFolder;
     if (pathBytes.find('\0') != std::string_view::npos) return false;
     std::string bytes(pathBytes);
     std::size_t size = 0;
-    const int descriptor = OpenRegularFile(bytes, &size);
+    const int descriptor = OpenByName(bytes, &size, folders);
     Start(descriptor, size, std::move(bytes), mode);
     return m_descriptor >= 0;
+}
+
+int InputFile::OpenByName(const std::string& bytes, std::size_t* size, FolderHandles* folders) {
+    FolderAnswer found = FolderAnswer::kUnknown;
+    const int descriptor = OpenRegularFile(bytes, size, &found, folders);
+    // Like PathIsFolder: a folder by any of the names tried, else not known
+    // when any of them could not tell. An open that succeeds tries no more
+    // names, so it answers nothing.
+    if (descriptor >= 0 || found == FolderAnswer::kUnknown) {
+        if (m_nameIsFolder != FolderAnswer::kFolder) m_nameIsFolder = FolderAnswer::kUnknown;
+    } else if (found == FolderAnswer::kFolder) {
+        m_nameIsFolder = FolderAnswer::kFolder;
+    }
+    return descriptor;
 }
 
 void InputFile::Start(int descriptor, std::size_t size, std::string pathBytes, FileMode mode) {

@@ -66,6 +66,51 @@ TEST_F(FileTest, FoldersAndMissingFilesDoNotOpen) {
     EXPECT_FALSE(file.Open(std::wstring(L"a\0b", 3), FileMode::kText));
 }
 
+// Opening in held folders must change nothing a caller sees: whether the
+// name opens, what it reads, and whether a name that did not open is a
+// folder, as PathIsFolder says.
+TEST_F(FileTest, HeldFoldersOpenEveryNameAsItsWholeNameDoes) {
+    Put("page.html", "top");
+    std::filesystem::create_directories(m_folder / "sub" / "deeper");
+    Put("sub/deeper/page.html", "deep");
+    Put("latin\xE9.html", "bytes");
+    std::filesystem::create_directory_symlink(m_folder / "sub", m_folder / "link");
+    const std::string root = m_folder.string();
+    FolderHandles folders;
+    for (int round = 0; round < 2; ++round) {
+        for (const std::string name :
+             {"/page.html", "/sub/deeper/page.html", "/link/deeper/page.html", "/sub", "/sub/",
+              "/sub/.", "/sub/deeper/..", "/missing.html", "/missing/page.html",
+              "/page.html/inside", "/link/../page.html", "/latin\xE9.html", ""}) {
+            const std::wstring path = Widen(root + name);
+            InputFile whole;
+            InputFile held;
+            const bool opened = whole.Open(path, FileMode::kText);
+            ASSERT_EQ(held.Open(path, FileMode::kText, &folders), opened) << name;
+            if (opened) {
+                std::string wholeText;
+                std::string heldText;
+                whole.ReadRest(&wholeText);
+                held.ReadRest(&heldText);
+                EXPECT_EQ(heldText, wholeText) << name;
+                EXPECT_EQ(held.PathBytes(), whole.PathBytes()) << name;
+            } else if (held.NameIsFolder() != FolderAnswer::kUnknown) {
+                EXPECT_EQ(held.NameIsFolder() == FolderAnswer::kFolder, PathIsFolder(path)) << name;
+            }
+        }
+    }
+    // A held folder shows what it holds now.
+    std::filesystem::remove(m_folder / "sub" / "deeper" / "page.html");
+    Put("sub/deeper/new.html", "new");
+    InputFile file;
+    EXPECT_FALSE(file.Open(Widen(root + "/sub/deeper/page.html"), FileMode::kText, &folders));
+    EXPECT_EQ(file.NameIsFolder(), FolderAnswer::kNotFolder);
+    ASSERT_TRUE(file.Open(Widen(root + "/sub/deeper/new.html"), FileMode::kText, &folders));
+    std::string text;
+    file.ReadRest(&text);
+    EXPECT_EQ(text, "new");
+}
+
 TEST_F(FileTest, NamesOpenByUnicodeAndByTheirOwnBytes) {
     const std::wstring utf8Name = Put("caf\xC3\xA9.html", "x");
     InputFile file;
