@@ -14,10 +14,10 @@ namespace {
 
 constexpr std::size_t kBlockSize = 1023;
 
-bool OpenLocalFile(const LocalPath& path, InputFile& file) {
+bool OpenLocalFile(const LocalPath& path, InputFile& file, FolderHandles* folders) {
     if (path.text.size() > kMaxAddressLength) return false;
-    if (path.fileBytes.empty()) return file.Open(path.text, FileMode::kText);
-    return file.OpenBytes(path.fileBytes, FileMode::kText);
+    if (path.fileBytes.empty()) return file.Open(path.text, FileMode::kText, folders);
+    return file.OpenBytes(path.fileBytes, FileMode::kText, folders);
 }
 
 bool HasPageName(const std::wstring& path) {
@@ -83,10 +83,13 @@ void PageLinks::PackValues(std::size_t valueBytes) {
 }
 
 LocalFileRead ReadLocalFile(const LocalPath& path, LinkGroups groups, bool readLinks,
-                            PageAnchors anchors) {
+                            PageAnchors anchors, FolderHandles* folders) {
     LocalFileRead read;
     InputFile file;
-    if (!OpenLocalFile(path, file)) return read;
+    if (!OpenLocalFile(path, file, folders)) {
+        read.nameIsFolder = file.NameIsFolder();
+        return read;
+    }
     read.pathBytes = file.PathBytes();
     // A page by its name is read whole at once.
     const bool svg = anchors == PageAnchors::kCollected && HasSvgName(path.text);
@@ -116,6 +119,11 @@ bool LocalPathExists(const LocalPath& path) {
 
 bool LocalPathIsFolder(const LocalPath& path) {
     return path.fileBytes.empty() ? PathIsFolder(path.text) : PathBytesAreFolder(path.fileBytes);
+}
+
+bool UnreadPathIsFolder(const LocalFileRead& read, const LocalPath& path) {
+    if (read.nameIsFolder == FolderAnswer::kUnknown) return LocalPathIsFolder(path);
+    return read.nameIsFolder == FolderAnswer::kFolder;
 }
 
 LocalPath AsFolder(const LocalPath& path) {

@@ -14,6 +14,7 @@
 #include "engine/link_extraction.h"
 #include "engine/local_scan.h"
 #include "engine/page_anchors.h"
+#include "platform/file.h"
 
 // Where one found link's value lies in its page's link text, and its line.
 struct LinkSpan {
@@ -60,20 +61,28 @@ struct LocalFileRead {
     // What a fragment may name in the file, when anchors were asked for and
     // it is a page or an SVG image; none for any other file.
     std::shared_ptr<const AnchorSet> anchors;
+    // For a file that could not be read: whether its name is a folder, when
+    // the open could tell.
+    FolderAnswer nameIsFolder = FolderAnswer::kUnknown;
 };
 
 // Reads the file at path. A file is a page when its name ends in .html,
 // .htm or .xhtml or its first block holds "<html" or "<!doctype html" (any
 // case); a page is read whole, and its links of groups collected when
 // readLinks is set; any other file is read no further than its first block.
-// With anchors collected, an SVG image is read whole for its ids too.
+// With anchors collected, an SVG image is read whole for its ids too. A walk
+// that reads many files passes the folders it holds open.
 [[nodiscard]] LocalFileRead ReadLocalFile(const LocalPath& path, LinkGroups groups, bool readLinks,
-                                          PageAnchors anchors = PageAnchors::kSkipped);
+                                          PageAnchors anchors = PageAnchors::kSkipped,
+                                          FolderHandles* folders = nullptr);
 
 // Whether a file or anything else of that name exists, and whether it is a
 // folder, by the path's bytes when it has them.
 [[nodiscard]] bool LocalPathExists(const LocalPath& path);
 [[nodiscard]] bool LocalPathIsFolder(const LocalPath& path);
+// Whether the file read at path, which could not be read, is a folder: as
+// LocalPathIsFolder says, asked only when the open could not tell.
+[[nodiscard]] bool UnreadPathIsFolder(const LocalFileRead& read, const LocalPath& path);
 
 // A folder's index page: its index.html, else its index.htm, when one exists.
 [[nodiscard]] std::optional<LocalPath> IndexPageOf(const LocalPath& folder);

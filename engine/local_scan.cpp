@@ -65,6 +65,8 @@ struct Walk {
     IndexedTextList<char> repeats;
     // True until the walk's first file, its start page, is read.
     bool first = true;
+    // The folders the walk reads in, held open for its life.
+    FolderHandles openFolders;
 };
 
 // The folder's number in the walk, for a page without <base href>. The https
@@ -101,7 +103,8 @@ LocalFileRead ReadForWalk(const LocalPath& path, Walk& walk) {
         (!options.scanPageOnly || walk.first) && !MatchesAny(TheWebCheckRules().noFollow, path);
     walk.first = false;
     return ReadLocalFile(path, AllowedLinkGroups(options), readLinks,
-                         ChecksAnchors() ? PageAnchors::kCollected : PageAnchors::kSkipped);
+                         ChecksAnchors() ? PageAnchors::kCollected : PageAnchors::kSkipped,
+                         &walk.openFolders);
 }
 
 // The anchors of a file read, under a text that names it.
@@ -175,7 +178,7 @@ void VisitLocalFile(const LocalLinkPaths& link, const std::wstring& location, Wa
     }
     const bool first = walk.first;
     LocalFileRead read = ReadForWalk(path, walk);
-    if (read.content == FileContent::kUnreadable && LocalPathIsFolder(path)) {
+    if (read.content == FileContent::kUnreadable && UnreadPathIsFolder(read, path)) {
         if (const std::optional<LocalPath> index = IndexPageOf(path)) {
             walk.first = first;
             VisitFolderIndex(path, *index, location, walk);
