@@ -62,7 +62,10 @@ struct Walk {
     WebChecks& webChecks;
     std::deque<PageCursor> pages;
     std::unordered_map<std::wstring, std::uint32_t> folders;
-    IndexedTextList<char> repeats;
+    // The repeats of each folder by its number, in a set of their own: the
+    // pages of one folder, read one after another, then look up in a small
+    // set that stays in the cache, not all over the whole site's.
+    std::vector<IndexedTextList<char>> repeats;
     // True until the walk's first file, its start page, is read.
     bool first = true;
     // The folders the walk reads in, held open for its life.
@@ -77,15 +80,8 @@ std::uint32_t FolderNumber(Walk& walk, const LocalPath& base, bool hasBase) {
     key.push_back(HttpsLinksOf(mainWindow->Options()) == HttpsLinks::kChecked ? L's' : L'p');
     const auto [entry, added] =
         walk.folders.emplace(std::move(key), static_cast<std::uint32_t>(walk.folders.size()));
-    (void)added;
+    if (added) walk.repeats.emplace_back();
     return entry->second;
-}
-
-// A repeat's key: the folder's number, then the link value.
-std::string_view RepeatKey(std::uint32_t folder, std::string_view value, std::string& key) {
-    key.assign(reinterpret_cast<const char*>(&folder), sizeof folder);
-    key.append(value);
-    return key;
 }
 
 bool ChecksAnchors() { return mainWindow->Options().checkAnchors != 0; }
@@ -221,7 +217,6 @@ void CheckLocalFragment(const PageCursor& page, std::string_view value,
 // page pushed while a link is classified leaves the cursors where they are.
 void RunWalk(Walk& walk) {
     std::wstring location;
-    std::string key;
     const bool anchors = ChecksAnchors();
     while (!walk.pages.empty()) {
         PageCursor& page = walk.pages.back();
@@ -234,7 +229,7 @@ void RunWalk(Walk& walk) {
         // A fragment is checked wherever it is met: such a link is no repeat.
         const bool checksFragment = anchors && value.find('#') != std::string_view::npos;
         const bool memo = page.folder != kNoFolder && !checksFragment;
-        if (memo && walk.repeats.Contains(RepeatKey(page.folder, value, key))) continue;
+        if (memo && walk.repeats[page.folder].Contains(value)) continue;
         location.assign(page.path).push_back(L':');
         const std::string line = std::to_string(page.links->Line(link));
         location.append(line.begin(), line.end());
@@ -248,7 +243,7 @@ void RunWalk(Walk& walk) {
         }
         if (checksFragment) CheckLocalFragment(page, value, location);
         if (memo && decision.repeat == LocalLinkRepeat::kAddsNoRow)
-            walk.repeats.Add(RepeatKey(page.folder, value, key));
+            walk.repeats[page.folder].Add(value);
     }
 }
 
