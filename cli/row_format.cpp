@@ -141,14 +141,15 @@ bool EndListsRows(OutputFormat format) {
 
 std::string FormatEnd(OutputFormat format, const std::vector<ResultRow>& rows,
                       const ScanTotals& totals, std::wstring_view currentFolder) {
+    // One list of the formats whose end needs the rows, so a window that
+    // hands none over never loses a report.
+    if (!EndListsRows(format)) return FormatTotals(format, totals);
     switch (format) {
         case OutputFormat::kJunit:
             return JunitReport(rows, currentFolder);
         case OutputFormat::kMarkdown:
             return MarkdownSummary(rows, totals);
-        case OutputFormat::kSarif:
-            return SarifLog(rows, currentFolder);
         default:
-            return FormatTotals(format, totals);
+            return SarifLog(rows, currentFolder);
     }
 }
