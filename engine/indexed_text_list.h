@@ -29,7 +29,7 @@ public:
     // Adds text unless an equal entry is there; returns whether it was new.
     bool Add(TextView text) {
         if (2 * (m_size + 1) > m_slots.size()) Grow();
-        const std::uint64_t hash = HashOf(text);
+        const std::uint32_t hash = HashOf(text);
         Slot& slot = m_slots[Find(text, hash)];
         if (slot.length != kEmpty) return false;
         const std::size_t offset = m_entries.size();
@@ -38,7 +38,7 @@ public:
         } else {
             AppendPackedWideText(m_entries, text);
         }
-        slot = {hash, offset, static_cast<std::uint32_t>(m_entries.size() - offset)};
+        slot = {hash, static_cast<std::uint32_t>(m_entries.size() - offset), offset};
         ++m_size;
         return true;
     }
@@ -56,15 +56,18 @@ public:
 private:
     static constexpr std::uint32_t kEmpty = UINT32_MAX;
 
+    // Sixteen bytes: a scan keeps many small sets, and four slots to a
+    // cache line. Half the hash is kept; it places the slot and tells
+    // most entries apart without comparing their texts.
     struct Slot {
-        std::uint64_t hash = 0;
-        std::uint64_t offset = 0;
+        std::uint32_t hash = 0;
         std::uint32_t length = kEmpty;
+        std::uint64_t offset = 0;
     };
 
     // The code units taken eight bytes at a time, each word mixed in with
     // one multiplication: a path costs a few of them.
-    static std::uint64_t HashOf(TextView text) {
+    static std::uint32_t HashOf(TextView text) {
         constexpr std::size_t kUnitsPerWord = sizeof(std::uint64_t) / sizeof(Char);
         std::uint64_t state = 0x243f6a8885a308d3ULL ^ text.size();
         const auto mix = [&state](std::uint64_t word) {
@@ -82,7 +85,7 @@ private:
         mix(rest);
         state ^= state >> 33;
         state *= 0xff51afd7ed558ccdULL;
-        return state ^ (state >> 33);
+        return static_cast<std::uint32_t>(state ^ (state >> 33));
     }
 
     bool Matches(const Slot& slot, TextView text) const {
@@ -95,7 +98,7 @@ private:
     }
 
     // The slot that holds text, or the empty one where it would go.
-    std::size_t Find(TextView text, std::uint64_t hash) const {
+    std::size_t Find(TextView text, std::uint32_t hash) const {
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             const Slot& slot = m_slots[i];
@@ -103,10 +106,10 @@ private:
         }
     }
 
-    // Doubles the table (at least 64 slots), keeping every entry.
+    // Doubles the table (at least 16 slots), keeping every entry.
     void Grow() {
         std::vector<Slot> old = std::move(m_slots);
-        m_slots.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+        m_slots.assign(old.empty() ? 16 : old.size() * 2, Slot{});
         const std::size_t mask = m_slots.size() - 1;
         for (const Slot& slot : old) {
             if (slot.length == kEmpty) continue;
