@@ -1,7 +1,15 @@
 // Link extraction speed: one reading of generated pages of 100 KiB and
 // 16 MiB with every group of links on, of the same pages with anchors only,
-// of a real manual's pages, and line numbering.
+// of a real manual's pages, and line numbering. Where gumbo and libxml2 are
+// installed, their HTML parsers read the same pages beside it.
 #include <benchmark/benchmark.h>
+
+#ifdef SKARNEL_BENCH_GUMBO
+#include <gumbo.h>
+#endif
+#ifdef SKARNEL_BENCH_LIBXML2
+#include <libxml/HTMLparser.h>
+#endif
 
 #include <array>
 #include <filesystem>
@@ -9,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/ascii_case.h"
 #include "engine/link_extraction.h"
@@ -127,6 +136,92 @@ void BM_ReadManualPages(benchmark::State& state) {
     ReadLinks(state, ManualPages(), kAllLinkGroups);
 }
 BENCHMARK(BM_ReadManualPages)->Unit(benchmark::kMillisecond);
+
+// The attributes a link checker reads, by name alone: what a library's
+// parser hands over has to be sorted at least this much.
+bool IsLinkAttribute(std::string_view name) {
+    return name == "href" || name == "src" || name == "srcset" || name == "action" ||
+           name == "data" || name == "poster";
+}
+
+// The pages a library's case reads: 0 and 1 the generated ones, 2 the
+// manual's.
+const std::string& PageOfCase(std::int64_t which) {
+    if (which == 2) return ManualPages();
+    return Page(which == 0 ? kSmallPage : kLargePage);
+}
+
+#ifdef SKARNEL_BENCH_GUMBO
+// Gumbo builds the whole tree; its attributes carry their source lines.
+std::size_t GumboLinks(const std::string& page) {
+    GumboOutput* output = gumbo_parse_with_options(&kGumboDefaultOptions, page.data(), page.size());
+    std::size_t found = 0;
+    std::vector<const GumboNode*> open = {output->root};
+    while (!open.empty()) {
+        const GumboNode* node = open.back();
+        open.pop_back();
+        if (node->type != GUMBO_NODE_ELEMENT) continue;
+        const GumboVector& attributes = node->v.element.attributes;
+        for (unsigned i = 0; i < attributes.length; ++i) {
+            const auto* attribute = static_cast<const GumboAttribute*>(attributes.data[i]);
+            if (!IsLinkAttribute(attribute->name)) continue;
+            benchmark::DoNotOptimize(attribute->name_start.line);
+            ++found;
+        }
+        const GumboVector& children = node->v.element.children;
+        for (unsigned i = 0; i < children.length; ++i)
+            open.push_back(static_cast<const GumboNode*>(children.data[i]));
+    }
+    gumbo_destroy_output(&kGumboDefaultOptions, output);
+    return found;
+}
+
+void BM_GumboLinks(benchmark::State& state) {
+    const std::string& page = PageOfCase(state.range(0));
+    if (page.empty()) {
+        state.SkipWithError("/usr/share/doc/git-doc is not installed");
+        return;
+    }
+    std::size_t found = 0;
+    for (auto _ : state) found += GumboLinks(page);
+    ReportRates(state, page.size(), found);
+}
+BENCHMARK(BM_GumboLinks)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+#endif
+
+#ifdef SKARNEL_BENCH_LIBXML2
+// libxml2's HTML parser at its fastest, through SAX with no tree. It tells
+// an element's line at its end, never an attribute's.
+void OnLibxml2StartElement(void* found, const xmlChar*, const xmlChar** attributes) {
+    for (const xmlChar** pair = attributes; pair && pair[0]; pair += 2) {
+        if (IsLinkAttribute(reinterpret_cast<const char*>(pair[0])))
+            ++*static_cast<std::size_t*>(found);
+    }
+}
+
+std::size_t Libxml2Links(const std::string& page) {
+    htmlSAXHandler handler{};
+    handler.startElement = OnLibxml2StartElement;
+    std::size_t found = 0;
+    htmlParserCtxtPtr context =
+        htmlCreatePushParserCtxt(&handler, &found, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8);
+    htmlCtxtUseOptions(
+        context, HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
+    htmlParseChunk(context, page.data(), static_cast<int>(page.size()), 1);
+    htmlFreeParserCtxt(context);
+    return found;
+}
+
+void BM_Libxml2Links(benchmark::State& state) {
+    const std::string& page = PageOfCase(state.range(0));
+    std::size_t found = 0;
+    for (auto _ : state) found += Libxml2Links(page);
+    ReportRates(state, page.size(), found);
+}
+// Not the manual's pages: joined, they hold one html element per page, and
+// libxml2 hands over nothing past the end of the first.
+BENCHMARK(BM_Libxml2Links)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+#endif
 
 // The line of the last byte, counted from the start: the cost that counting
 // on from the previous link avoids paying once per link.
