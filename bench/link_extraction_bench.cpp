@@ -137,6 +137,7 @@ void BM_ReadManualPages(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadManualPages)->Unit(benchmark::kMillisecond);
 
+#if defined(SKARNEL_BENCH_GUMBO) || defined(SKARNEL_BENCH_LIBXML2)
 // The attributes a link checker reads, by name alone: what a library's
 // parser hands over has to be sorted at least this much.
 bool IsLinkAttribute(std::string_view name) {
@@ -150,6 +151,7 @@ const std::string& PageOfCase(std::int64_t which) {
     if (which == 2) return ManualPages();
     return Page(which == 0 ? kSmallPage : kLargePage);
 }
+#endif
 
 #ifdef SKARNEL_BENCH_GUMBO
 // Gumbo builds the whole tree; its attributes carry their source lines.
