@@ -128,11 +128,15 @@ BENCHMARK(BM_ReadPageLinks)
     ->ArgsProduct({{kSmallPage, kLargePage}, {0, 1}})
     ->Unit(benchmark::kMillisecond);
 
+// True, with the case skipped, when the manual is not on this machine.
+bool SkippedWithoutManual(benchmark::State& state, const std::string& pages) {
+    if (!pages.empty()) return false;
+    state.SkipWithError("/usr/share/doc/git-doc is not installed");
+    return true;
+}
+
 void BM_ReadManualPages(benchmark::State& state) {
-    if (ManualPages().empty()) {
-        state.SkipWithError("/usr/share/doc/git-doc is not installed");
-        return;
-    }
+    if (SkippedWithoutManual(state, ManualPages())) return;
     ReadLinks(state, ManualPages(), kAllLinkGroups);
 }
 BENCHMARK(BM_ReadManualPages)->Unit(benchmark::kMillisecond);
@@ -145,11 +149,16 @@ bool IsLinkAttribute(std::string_view name) {
            name == "data" || name == "poster";
 }
 
-// The pages a library's case reads: 0 and 1 the generated ones, 2 the
-// manual's.
-const std::string& PageOfCase(std::int64_t which) {
-    if (which == 2) return ManualPages();
-    return Page(which == 0 ? kSmallPage : kLargePage);
+// One library's reading of the case's pages: 0 and 1 the generated ones,
+// 2 the manual's.
+void ReadWithLibrary(benchmark::State& state, std::size_t (*linksOfPage)(const std::string&)) {
+    const std::int64_t which = state.range(0);
+    const std::string& page =
+        which == 2 ? ManualPages() : Page(which == 0 ? kSmallPage : kLargePage);
+    if (SkippedWithoutManual(state, page)) return;
+    std::size_t found = 0;
+    for (auto _ : state) found += linksOfPage(page);
+    ReportRates(state, page.size(), found);
 }
 #endif
 
@@ -178,16 +187,7 @@ std::size_t GumboLinks(const std::string& page) {
     return found;
 }
 
-void BM_GumboLinks(benchmark::State& state) {
-    const std::string& page = PageOfCase(state.range(0));
-    if (page.empty()) {
-        state.SkipWithError("/usr/share/doc/git-doc is not installed");
-        return;
-    }
-    std::size_t found = 0;
-    for (auto _ : state) found += GumboLinks(page);
-    ReportRates(state, page.size(), found);
-}
+void BM_GumboLinks(benchmark::State& state) { ReadWithLibrary(state, GumboLinks); }
 BENCHMARK(BM_GumboLinks)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 #endif
 
@@ -214,12 +214,7 @@ std::size_t Libxml2Links(const std::string& page) {
     return found;
 }
 
-void BM_Libxml2Links(benchmark::State& state) {
-    const std::string& page = PageOfCase(state.range(0));
-    std::size_t found = 0;
-    for (auto _ : state) found += Libxml2Links(page);
-    ReportRates(state, page.size(), found);
-}
+void BM_Libxml2Links(benchmark::State& state) { ReadWithLibrary(state, Libxml2Links); }
 // Not the manual's pages: joined, they hold one html element per page, and
 // libxml2 hands over nothing past the end of the first.
 BENCHMARK(BM_Libxml2Links)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
